@@ -1,0 +1,213 @@
+// The options of vemora-calc and what each command writes.
+#include "CommandLine.h"
+
+#include "Batch.h"
+#include "Calculation.h"
+
+#include <QByteArray>
+#include <QHash>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const char16_t *const UsageText =
+    u"Usage :\n"
+    u"  vemora-calc km   [--year A] --kind K [--power P] (--distance D | --per-day X --days N) "
+    u"[--json]\n"
+    u"  vemora-calc fuel [--year 2022] --kind K [--power P] [--fuel F] [--employee]\n"
+    u"                   (--distance D | --per-day X --days N) [--json]\n"
+    u"  vemora-calc batch FICHIER     (FICHIER peut être - pour l'entrée standard)\n"
+    u"  vemora-calc --help | --version\n"
+    u"\n"
+    u"Calcule le barème kilométrique (années de revenus 2012 à 2022) et le barème carburant\n"
+    u"(2022) des frais réels, comme la calculatrice Vemora.\n"
+    u"\n"
+    u"  km      barème kilométrique\n"
+    u"  fuel    barème carburant\n"
+    u"  batch   un fichier CSV (séparateur ;) de calculs, colonnes calcul (km ou carburant),\n"
+    u"          annee, type, puissance, carburant, statut (pro ou salarie), distance\n"
+    u"\n"
+    u"  --year A       année des revenus (2022 par défaut)\n"
+    u"  --kind K       type de véhicule : km 0 automobile thermique, 1 moto thermique,\n"
+    u"                 2 cyclomoteur thermique, 3 automobile électrique, 4 moto électrique,\n"
+    u"                 5 cyclomoteur électrique (électriques à partir de 2018) ;\n"
+    u"                 fuel 0 voiture de tourisme, 1 vélomoteur, scooter ou motocyclette\n"
+    u"  --power P      rang de la puissance administrative dans la liste (0 par défaut)\n"
+    u"  --fuel F       0 gazole, 1 super sans plomb, 2 GPL (0 par défaut)\n"
+    u"  --employee     statut salarié (sinon entrepreneur individuel, profession libérale)\n"
+    u"  --distance D   distance annuelle en km\n"
+    u"  --per-day X    distance par jour en km, avec --days N, nombre de jours travaillés\n"
+    u"  --json         résultat détaillé en JSON\n"
+    u"\n"
+    u"Les nombres s'écrivent avec un point ou le séparateur décimal de la langue de "
+    u"l'utilisateur.\n";
+
+struct TParsed
+{
+    TCalcRequest Request;
+    bool Json = false;
+    bool HasKind = false;
+};
+
+void writeLine(const std::function<void(std::string_view)> &sink, const QString &text)
+{
+    const QByteArray bytes = (text + u'\n').toUtf8();
+    sink(std::string_view(bytes.constData(), size_t(bytes.size())));
+}
+
+// A whole number option: digits only, within a small range.
+bool readWhole(const QString &name, const QString &text, int &value, QString &error)
+{
+    bool ok = false;
+    const int v = text.toInt(&ok);
+    if (!ok || text.isEmpty() || !(text.at(0).isDigit() || text.at(0) == u'-')) {
+        error =
+            u"Valeur illisible pour %1 : « %2 » (un nombre entier est attendu)"_s.arg(name, text);
+        return false;
+    }
+    value = v;
+    return true;
+}
+
+bool parseCalculation(TTypeCalc type, const QStringList &args, TParsed &parsed, QString &error)
+{
+    parsed.Request.Type = type;
+    QHash<QString, bool> seen;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString &option = args.at(i);
+        const bool flag =
+            option == u"--json"_s || (type == tcFuelCost && option == u"--employee"_s);
+        const bool valued = option == u"--year"_s || option == u"--kind"_s ||
+                            option == u"--power"_s || option == u"--distance"_s ||
+                            option == u"--per-day"_s || option == u"--days"_s ||
+                            (type == tcFuelCost && option == u"--fuel"_s);
+        if (!flag && !valued) {
+            error = option.startsWith(u'-') ? u"Option inconnue : %1"_s.arg(option)
+                                            : u"Argument inattendu : « %1 »"_s.arg(option);
+            return false;
+        }
+        if (seen.contains(option)) {
+            error = u"Option donnée deux fois : %1"_s.arg(option);
+            return false;
+        }
+        seen.insert(option, true);
+        if (flag) {
+            if (option == u"--json"_s)
+                parsed.Json = true;
+            else
+                parsed.Request.Status = tsEmployee;
+            continue;
+        }
+        if (i + 1 >= args.size()) {
+            error = u"Valeur manquante pour l'option %1"_s.arg(option);
+            return false;
+        }
+        const QString &value = args.at(++i);
+        TCalcRequest &r = parsed.Request;
+        if (option == u"--year"_s) {
+            if (!readWhole(option, value, r.Year, error))
+                return false;
+        } else if (option == u"--kind"_s) {
+            if (!readWhole(option, value, r.Kind, error))
+                return false;
+            parsed.HasKind = true;
+        } else if (option == u"--power"_s) {
+            if (!readWhole(option, value, r.Power, error))
+                return false;
+        } else if (option == u"--fuel"_s) {
+            if (!readWhole(option, value, r.Fuel, error))
+                return false;
+        } else if (option == u"--distance"_s) {
+            r.Distance = value;
+        } else if (option == u"--per-day"_s) {
+            r.PerDay = value;
+        } else {
+            r.Days = value;
+        }
+    }
+    if (!parsed.HasKind) {
+        error = u"L'option --kind est obligatoire"_s;
+        return false;
+    }
+    const bool distance = seen.contains(u"--distance"_s);
+    const bool perDay = seen.contains(u"--per-day"_s);
+    const bool days = seen.contains(u"--days"_s);
+    if (distance && (perDay || days)) {
+        error = u"--distance ne se combine pas avec --per-day et --days"_s;
+        return false;
+    }
+    if (!distance && !(perDay && days)) {
+        error = perDay || days ? u"--per-day et --days vont ensemble"_s
+                               : u"Indiquez --distance, ou --per-day avec --days"_s;
+        return false;
+    }
+    parsed.Request.ByDays = !distance;
+    return true;
+}
+
+int runCalculation(TTypeCalc type, const QStringList &args, const TOutputs &outputs)
+{
+    TParsed parsed;
+    QString error;
+    TCalcResult result;
+    const TInputNames names{u"--distance"_s, u"--per-day"_s, u"--days"_s};
+    if (!parseCalculation(type, args, parsed, error) ||
+        !ComputeRequest(parsed.Request, names, result, error)) {
+        writeLine(outputs.Err, u"vemora-calc : "_s + error);
+        return 2;
+    }
+    writeLine(outputs.Out, parsed.Json ? ResultToJson(parsed.Request, result) : result.Shown);
+    return 0;
+}
+
+} // namespace
+
+int RunCommandLine(const QStringList &args, const TOutputs &outputs, const TFileReader &readFile)
+{
+    if (args.isEmpty()) {
+        writeLine(outputs.Err, u"vemora-calc : commande manquante (km, fuel ou batch) ; "
+                               u"vemora-calc --help donne l'usage"_s);
+        return 2;
+    }
+    const QString &command = args.at(0);
+    if (command == u"--help"_s || command == u"-h"_s) {
+        if (args.size() == 1) {
+            const QByteArray usage = QString::fromUtf16(UsageText).toUtf8();
+            outputs.Out(std::string_view(usage.constData(), size_t(usage.size())));
+            return 0;
+        }
+    } else if (command == u"--version"_s) {
+        if (args.size() == 1) {
+            writeLine(outputs.Out, u"vemora-calc " VEMORA_VERSION ""_s);
+            return 0;
+        }
+    } else if (command == u"km"_s) {
+        return runCalculation(tcKmCost, args, outputs);
+    } else if (command == u"fuel"_s) {
+        return runCalculation(tcFuelCost, args, outputs);
+    } else if (command == u"batch"_s) {
+        if (args.size() != 2) {
+            writeLine(outputs.Err,
+                      args.size() < 2
+                          ? u"vemora-calc : batch attend un fichier (ou -)"_s
+                          : u"vemora-calc : argument inattendu : « %1 »"_s.arg(args.at(2)));
+            return 2;
+        }
+        QByteArray content;
+        QString error;
+        if (!readFile(args.at(1), content, error)) {
+            writeLine(outputs.Err, u"vemora-calc : "_s + error);
+            return 2;
+        }
+        return RunBatch(QByteArrayView(content), outputs.Out, outputs.Err);
+    } else {
+        writeLine(outputs.Err,
+                  (command.startsWith(u'-') ? u"vemora-calc : option inconnue : %1"_s
+                                            : u"vemora-calc : commande inconnue : %1"_s)
+                      .arg(command));
+        return 2;
+    }
+    writeLine(outputs.Err, u"vemora-calc : argument inattendu : « %1 »"_s.arg(args.at(1)));
+    return 2;
+}

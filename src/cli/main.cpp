@@ -1,0 +1,70 @@
+// vemora-calc: the mileage and fuel allowances from the command line.
+#include "CommandLine.h"
+#include "NumberText.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QLocale>
+#include <QStringList>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+bool readAll(std::FILE *file, QByteArray &content)
+{
+    char buffer[1 << 16];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        content.append(buffer, qsizetype(n));
+    return !std::ferror(file);
+}
+
+bool readBatchFile(const QString &name, QByteArray &content, QString &error)
+{
+    if (name == u"-"_s) {
+        if (readAll(stdin, content))
+            return true;
+        error = u"lecture de l'entrée standard impossible : %1"_s.arg(
+            QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = u"impossible d'ouvrir « %1 » : %2"_s.arg(name, file.errorString());
+        return false;
+    }
+    content = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        error = u"lecture de « %1 » impossible : %2"_s.arg(name, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+void writeTo(std::FILE *file, std::string_view text)
+{
+    std::fwrite(text.data(), 1, text.size(), file);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    InitNumberFormats(QLocale::system());
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const TOutputs outputs{[](std::string_view text) { writeTo(stdout, text); },
+                           [](std::string_view text) { writeTo(stderr, text); }};
+    const int status = RunCommandLine(args, outputs, readBatchFile);
+    if (std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "vemora-calc : écriture impossible : %s\n", std::strerror(errno));
+        return 2;
+    }
+    return status;
+}

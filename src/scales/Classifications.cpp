@@ -1,0 +1,177 @@
+// The captions of both calculator pages, as one table of data.
+#include "Classifications.h"
+
+#include <array>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int NewestKmYear = 2022;
+constexpr int OldestKmYear = 2012;
+constexpr int FirstElectricYear = 2018;
+constexpr int FuelYear = 2022;
+
+struct TVehicleKindInfo
+{
+    const char16_t *Caption;      // income years 2018 and later
+    const char16_t *OlderCaption; // income years up to 2017 (thermal kinds only)
+    TVehicleGroup Group;
+};
+
+constexpr std::array<TVehicleKindInfo, 6> VehicleKinds{{
+    {u"Automobile thermique", u"Automobile", TVehicleGroup::Car},
+    {u"Moto thermique", u"Moto", TVehicleGroup::Motorcycle},
+    {u"Cyclomoteur thermique", u"Cyclomoteur", TVehicleGroup::Moped},
+    {u"Automobile électrique", nullptr, TVehicleGroup::Car},
+    {u"Moto électrique (> 4KW)", nullptr, TVehicleGroup::Motorcycle},
+    {u"Cyclomoteur électrique (<= 4KW)", nullptr, TVehicleGroup::Moped},
+}};
+
+QStringList listOf(std::initializer_list<const char16_t *> items)
+{
+    QStringList list;
+    list.reserve(qsizetype(items.size()));
+    for (const char16_t *item : items)
+        list << QString::fromUtf16(item);
+    return list;
+}
+
+} // namespace
+
+QStringList KmYearCaptions()
+{
+    QStringList years;
+    for (int year = NewestKmYear; year >= OldestKmYear; --year)
+        years << QString::number(year);
+    return years;
+}
+
+QStringList FuelYearCaptions()
+{
+    return {QString::number(FuelYear)};
+}
+
+bool IsKmYearOffered(int year)
+{
+    return year >= OldestKmYear && year <= NewestKmYear;
+}
+
+bool IsFuelYearOffered(int year)
+{
+    return year == FuelYear;
+}
+
+int VehicleKindCount(int year)
+{
+    return year >= FirstElectricYear ? 6 : 3;
+}
+
+QStringList VehicleKindCaptions(int year)
+{
+    QStringList list;
+    const bool recent = year >= FirstElectricYear;
+    for (int i = 0; i < VehicleKindCount(year); ++i)
+        list << QString::fromUtf16(recent ? VehicleKinds[i].Caption : VehicleKinds[i].OlderCaption);
+    return list;
+}
+
+bool IsVehicleKindOffered(int kind, int year)
+{
+    return kind >= 0 && kind < VehicleKindCount(year);
+}
+
+bool IsElectric(TVehicleKind kind)
+{
+    return kind > vkThermalMoped;
+}
+
+TVehicleKind ThermalKindOf(TVehicleKind kind)
+{
+    return IsElectric(kind) ? TVehicleKind(kind - 3) : kind;
+}
+
+TVehicleGroup VehicleGroup(TVehicleKind kind)
+{
+    return kind < VehicleKinds.size() ? VehicleKinds[kind].Group : TVehicleGroup::Car;
+}
+
+QString PowerLabelCaption(TVehicleKind kind)
+{
+    switch (VehicleGroup(kind)) {
+    case TVehicleGroup::Car:
+        return u"Puissance administrative du véhicule"_s;
+    case TVehicleGroup::Motorcycle:
+        return u"Puissance administrative de la moto"_s;
+    case TVehicleGroup::Moped:
+        break;
+    }
+    return {};
+}
+
+QStringList PowerCaptions(TVehicleKind kind)
+{
+    switch (VehicleGroup(kind)) {
+    case TVehicleGroup::Car:
+        return listOf({u"3 CV et moins", u"4 CV", u"5 CV", u"6 CV", u"7 CV et plus"});
+    case TVehicleGroup::Motorcycle:
+        return listOf({u"1 ou 2 CV", u"3 à 5 CV", u"Plus de 5 CV"});
+    case TVehicleGroup::Moped:
+        break;
+    }
+    return {};
+}
+
+QStringList FuelVehicleKindCaptions()
+{
+    return listOf({u"Voiture de tourisme", u"Vélomoteurs, scooters et motocyclettes"});
+}
+
+QStringList FuelKindCaptions()
+{
+    return listOf({u"Gazole", u"Super sans plomb", u"GPL"});
+}
+
+QString TaxpayerStatusCaption(TTaxpayerStatus status)
+{
+    if (status == tsEmployee)
+        return u"Salarié"_s;
+    return u"Entrepreneur individuel, profession libéral, associé de société soumise à "
+           u"l'impôt sur le revenu"_s;
+}
+
+QStringList FuelPowerCaptions(TFuelVehicleKind kind, TTaxpayerStatus status)
+{
+    if (kind == fvTwoWheeler)
+        return listOf(
+            {u"Inférieure à 50 CC", u"De 50 CC à 125 CC", u"3, 4 et 5 CV", u"au delà de 5 CV"});
+    if (status == tsEmployee)
+        return listOf({u"3 à 4 CV", u"5 à 7 CV et +"});
+    return listOf({u"3 à 4 CV", u"5 à 7 CV", u"8 à 9 CV", u"10 à 11 CV", u"12 CV et +"});
+}
+
+int KmScaleRowIndex(int kind, int powerIndex)
+{
+    if (kind < 0 || kind > vkElectricMoped)
+        return -1;
+    switch (VehicleGroup(TVehicleKind(kind))) {
+    case TVehicleGroup::Moped:
+        return 14;
+    case TVehicleGroup::Car:
+        return powerIndex < 0 ? -1 : powerIndex;
+    case TVehicleGroup::Motorcycle:
+        return powerIndex < 0 ? -1 : powerIndex + 11;
+    }
+    return -1;
+}
+
+int FuelScaleRowIndex(int kind, int powerIndex)
+{
+    if (powerIndex < 0)
+        return -1;
+    if (kind == fvCar)
+        return powerIndex;
+    if (kind == fvTwoWheeler)
+        return powerIndex + 5;
+    return -1;
+}

@@ -1,0 +1,46 @@
+// The mileage scales of the income years 2012 to 2022 and the mileage allowance.
+#pragma once
+
+#include "Classifications.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+struct TKmScaleRow
+{
+    int32_t ClassNo = 0;
+    long double Band1Rate = 0;
+    long double Band2Rate = 0;
+    long double Band2Fixed = 0;
+    long double Band3Rate = 0;
+};
+
+// Rows 0 to 10: cars of 3 CV or less up to 13 CV or more; 11 to 13: motorcycles; 14: mopeds.
+using TKmScale = std::array<TKmScaleRow, 15>;
+
+// The markup of electric vehicles from the income year 2020 on.
+inline constexpr long double ElectricMarkup = 1.2L;
+
+TKmScaleRow MakeKmScaleRow(int32_t classNo, long double band1Rate, long double band2Rate,
+                           long double band2Fixed, long double band3Rate);
+
+// Overwrites all 15 rows with the coefficients of the income year.
+void BuildKmScale(TKmScale &scale, int year);
+
+// The distance limits of the bands: a limit belongs to the lower band.
+struct TBandLimits
+{
+    long double First;
+    long double Second;
+};
+TBandLimits KmBandLimits(TVehicleKind kind, int year);
+
+// The mileage allowance, unrounded. Records the applied rate and fixed amount in `last`,
+// except when a car or motorcycle has no power class (the amount is then 0).
+long double ComputeKmCost(const TKmScale &scale, TVehicleKind kind, int year, int powerIndex,
+                          long double distance, TKmCalcState &last);
+
+// The amount as the mileage page shows it: whole euros, halves away from zero.
+QString KmAmountText(long double amount);
