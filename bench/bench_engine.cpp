@@ -1,0 +1,106 @@
+// How fast numbers become text, amounts are computed and batch files are read.
+#include "Batch.h"
+#include "KmScale.h"
+#include "NumberText.h"
+
+#include <QByteArray>
+#include <QLocale>
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+
+namespace {
+
+void frenchFormat()
+{
+    InitNumberFormats(QLocale(QLocale::French, QLocale::France));
+}
+
+void BM_NumberToText(benchmark::State &state)
+{
+    frenchFormat();
+    long double x = 1234.5678L;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(NumberToText(x, 2));
+        x += 1.25L;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_NumberToText);
+
+void BM_RoundDecimals(benchmark::State &state)
+{
+    frenchFormat();
+    long double x = 0.6348L;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(RoundDecimals(x, 3));
+        x += 0.0001L;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_RoundDecimals);
+
+void BM_ComputeKmCost(benchmark::State &state)
+{
+    frenchFormat();
+    TKmScale scale{};
+    BuildKmScale(scale, 2022);
+    TKmCalcState last;
+    long double distance = 1000;
+    int kind = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            ComputeKmCost(scale, TVehicleKind(kind), 2022, 1, distance, last));
+        kind = (kind + 1) % 6; // electric kinds include the markup's rounding
+        distance = distance > 30000 ? 1000 : distance + 137;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ComputeKmCost);
+
+// A batch file of a million rows mixing every kind of calculation.
+QByteArray makeBatchFile(int rows)
+{
+    std::mt19937 random(2022);
+    QByteArray file = "calcul;annee;type;puissance;carburant;statut;distance\n";
+    file.reserve(qsizetype(rows) * 40);
+    for (int i = 0; i < rows; ++i) {
+        const int distance = int(random() % 40000);
+        if (i % 4 == 3) {
+            const int kind = int(random() % 2);
+            file += "carburant;2022;" + QByteArray::number(kind) + ';' +
+                    QByteArray::number(int(random() % 2)) + ';' + QByteArray::number(int(random() % 3)) +
+                    (random() % 2 ? ";pro;" : ";salarie;") + QByteArray::number(distance) + '\n';
+        } else {
+            const int year = 2012 + int(random() % 11);
+            const int kind = int(random() % (year >= 2018 ? 6 : 3));
+            file += "km;" + QByteArray::number(year) + ';' + QByteArray::number(kind) + ';' +
+                    QByteArray::number(int(random() % 3)) + ";;;" + QByteArray::number(distance) +
+                    ",5\n";
+        }
+    }
+    return file;
+}
+
+void BM_BatchMillionRows(benchmark::State &state)
+{
+    frenchFormat();
+    const int rows = 1'000'000;
+    const QByteArray file = makeBatchFile(rows);
+    size_t written = 0;
+    for (auto _ : state) {
+        written = 0;
+        const int status = RunBatch(
+            QByteArrayView(file), [&written](std::string_view s) { written += s.size(); },
+            [](std::string_view) {});
+        benchmark::DoNotOptimize(status);
+    }
+    state.SetItemsProcessed(state.iterations() * rows);
+    state.counters["output_MB"] = double(written) / 1e6;
+}
+BENCHMARK(BM_BatchMillionRows)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace
+
+BENCHMARK_MAIN();

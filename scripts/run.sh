@@ -1,0 +1,6 @@
+#!/bin/sh
+# Builds the calculator and starts it.
+set -eu
+cd "$(dirname "$0")/.."
+./scripts/build.sh
+exec ./build/default/src/cli/vemora-calc --help
