@@ -1,0 +1,44 @@
+// The information window: version, decree, legal references of every income year, credits.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class QLabel;
+class QListWidget;
+class QTimer;
+class TLinkLabel;
+
+class TF_Copyright : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TF_Copyright(QWidget *owner);
+
+    // The whole credits line and the part of it shown so far.
+    QString creditsText() const { return m_creditsText; }
+    QString creditsShown() const { return m_creditsShown; }
+
+protected:
+    bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void FormCreate();
+    void FormActivate();
+    void Timer1Timer();
+    void AddNameChar(const QString &text);
+    void L_BOIClick();
+    void LinkUrlClick();
+
+    QString m_creditsText;
+    QString m_creditsShown;
+    QLabel *Label_Name = nullptr;
+    TLinkLabel *L_BOI = nullptr;
+    TLinkLabel *L_Copyright = nullptr;
+    TLinkLabel *L_Close = nullptr;
+    QListWidget *L_Note = nullptr;
+    QTimer *Timer1 = nullptr;
+};

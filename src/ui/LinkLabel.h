@@ -1,0 +1,36 @@
+// A label that acts as a link: hand pointer, hover notifications and clicks.
+#pragma once
+
+#include <QColor>
+#include <QLabel>
+
+class TLinkLabel : public QLabel
+{
+    Q_OBJECT
+
+public:
+    explicit TLinkLabel(QWidget *parent = nullptr);
+    TLinkLabel(const QString &text, QWidget *parent = nullptr);
+
+    // The label's own text colour, over whatever the theme gives (and its own background
+    // when `background` is valid).
+    void setTextColor(const QColor &color);
+    void setOwnBackground(const QColor &background);
+    QColor textColor() const { return m_textColor; }
+
+signals:
+    void clicked();
+    void entered();
+    void left();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void enterEvent(QEnterEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+
+private:
+    void applyColors();
+
+    QColor m_textColor;
+    QColor m_background;
+};
