@@ -3,8 +3,10 @@
 set -eu
 
 PACKAGES="g++ cmake ninja-build pkg-config
-qt6-base-dev qt6-base-dev-tools
-libbenchmark-dev"
+qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-webengine-dev qt6-translations-l10n
+qt6-qpa-plugins libqt6svg6 fonts-liberation fonts-dejavu-core
+libbenchmark-dev
+xvfb xauth xdotool x11-utils"
 
 missing=""
 for package in $PACKAGES; do

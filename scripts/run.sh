@@ -3,4 +3,4 @@
 set -eu
 cd "$(dirname "$0")/.."
 ./scripts/build.sh
-exec ./build/default/src/cli/vemora-calc --help
+exec ./build/default/src/app/vemora "$@"

@@ -20,10 +20,13 @@ public:
     QString creditsText() const { return m_creditsText; }
     QString creditsShown() const { return m_creditsShown; }
 
+    void done(int result) override;
+
 protected:
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void FormCreate();
@@ -31,10 +34,15 @@ private:
     void Timer1Timer();
     void AddNameChar(const QString &text);
     void L_BOIClick();
+    void L_CopyrightClick();
     void LinkUrlClick();
+    void CreateControls();
+    void FillNote();
 
     QString m_creditsText;
     QString m_creditsShown;
+    QLabel *L_Version = nullptr;
+    QLabel *L_Offer = nullptr;
     QLabel *Label_Name = nullptr;
     TLinkLabel *L_BOI = nullptr;
     TLinkLabel *L_Copyright = nullptr;

@@ -5,12 +5,14 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-TLinkLabel::TLinkLabel(QWidget *parent) : QLabel(parent)
+TLinkLabel::TLinkLabel(QWidget *parent)
+    : QLabel(parent)
 {
     setCursor(Qt::PointingHandCursor);
 }
 
-TLinkLabel::TLinkLabel(const QString &text, QWidget *parent) : QLabel(text, parent)
+TLinkLabel::TLinkLabel(const QString &text, QWidget *parent)
+    : QLabel(text, parent)
 {
     setCursor(Qt::PointingHandCursor);
 }

@@ -6,9 +6,19 @@
 
 #include <optional>
 
-enum TDialogKind { dkWarning, dkError, dkInformation };
+enum TDialogKind
+{
+    dkWarning,
+    dkError,
+    dkInformation
+};
 
-enum TDialogButton { dbYes, dbNo, dbOk };
+enum TDialogButton
+{
+    dbYes,
+    dbNo,
+    dbOk
+};
 using TDialogButtons = QList<TDialogButton>;
 
 // A modal dialog: window caption and icon from `kind`, `title` as its heading, `text` as its

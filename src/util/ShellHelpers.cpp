@@ -16,8 +16,8 @@ bool ShellOpen(QWidget *owner, const QString &target)
     Q_UNUSED(owner); // the desktop places its own windows
     if (target.isEmpty())
         return false;
-    const QUrl url = target.contains(u"://"_s) ? QUrl(target, QUrl::StrictMode)
-                                               : QUrl::fromLocalFile(target);
+    const QUrl url =
+        target.contains(u"://"_s) ? QUrl(target, QUrl::StrictMode) : QUrl::fromLocalFile(target);
     if (!url.isValid())
         return false;
     return QDesktopServices::openUrl(url);

@@ -1,0 +1,31 @@
+// Vemora: the mileage and fuel allowance calculator.
+#include "FMain.h"
+#include "NumberText.h"
+#include "SingleInstance.h"
+#include "Startup.h"
+
+#include <QApplication>
+
+using namespace Qt::Literals::StringLiterals;
+
+int main(int argc, char **argv)
+{
+    InitNumberFormats(QLocale::system());
+    // The embedded browser shares the window system's drawing contexts.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+
+    TSingleInstance instance;
+    if (!instance.Acquire(u"Vemora2023Mutex"_s)) {
+        // Another calculator runs: one warning, in the system's own look, and nothing else.
+        ShowAlreadyRunning(QCoreApplication::applicationFilePath());
+        return 0;
+    }
+    InstallFrenchTranslations(app);
+    SubstituteFonts();
+    ApplyTheme(app, u"Carbon"_s);
+
+    TF_Main F_Main(QCoreApplication::applicationDirPath());
+    F_Main.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,397 @@
+// The main window: panels, bottom bar of links, keyboard conventions and the home page.
+#include "FMain.h"
+
+#include "Controls.h"
+#include "FCopy.h"
+#include "HomePage.h"
+#include "LinkLabel.h"
+#include "Maker.h"
+#include "ShellHelpers.h"
+#include "UrlEncode.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFocusEvent>
+#include <QFrame>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QWebEngineView>
+#include <QWindow>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QColor LinkColor(0xFF, 0xFF, 0xFF);
+const QColor LinkHoverColor(0xE3, 0xF0, 0xFF);
+
+constexpr int ClientWidth = 690;
+constexpr int ClientHeight = 551;
+
+// Tabs of a fixed width, whatever the theme draws.
+class TFixedTabBar : public QTabBar
+{
+public:
+    using QTabBar::QTabBar;
+
+protected:
+    QSize tabSizeHint(int index) const override
+    {
+        QSize size = QTabBar::tabSizeHint(index);
+        size.setWidth(200);
+        return size;
+    }
+};
+
+class TTabWidget : public QTabWidget
+{
+public:
+    explicit TTabWidget(QWidget *parent)
+        : QTabWidget(parent)
+    {
+        setTabBar(new TFixedTabBar(this));
+    }
+};
+
+TLinkLabel *addLink(QWidget *parent, const QString &name, const QString &text, const QString &hint,
+                    const QFont &font)
+{
+    auto *link = new TLinkLabel(text, parent);
+    link->setObjectName(name);
+    link->setFont(font);
+    link->setToolTip(hint);
+    link->setAccessibleName(text.isEmpty() ? hint : text);
+    link->adjustSize();
+    return link;
+}
+
+TLinkLabel *addPicture(QWidget *parent, const QString &name, const QString &resource, QSize size,
+                       const QString &hint)
+{
+    auto *picture = new TLinkLabel(parent);
+    picture->setObjectName(name);
+    picture->setPixmap(QIcon(resource).pixmap(size));
+    picture->setGeometry(0, 0, size.width(), size.height());
+    picture->setToolTip(hint);
+    picture->setAccessibleName(hint);
+    return picture;
+}
+
+} // namespace
+
+TF_Main::TF_Main(const QString &homeFolder, QWidget *parent)
+    : QWidget(parent)
+    , m_homeFolder(homeFolder)
+{
+    setObjectName(u"F_Main"_s);
+    setWindowTitle(u"Calculatrice de frais kilométriques"_s);
+    setWindowIcon(QIcon(u":/images/vemora.svg"_s));
+    // A fixed border with the minimise button and the system menu only.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(ClientWidth, ClientHeight);
+    setFont(ArialFont(8));
+    FormCreate();
+    qApp->installEventFilter(this);
+}
+
+TF_Main::~TF_Main()
+{
+    qApp->removeEventFilter(this);
+}
+
+void TF_Main::FormCreate()
+{
+    CreateHomePanel();
+    CreateCalcPanel();
+    // The print picture's frame: 3 pixels left of it and 2 above.
+    S_BtnBorder->move(I_Print->x() - 3, I_Print->y() - 2);
+    SetSiteAddress(u"https://www.impots.gouv.fr/simulateur-bareme-kilometrique"_s);
+    m_kmPowerWork.clear();
+    m_fuelPowerWork.clear();
+    L_ShowCalc->setTextColor(LinkHoverColor);
+    for (TLinkLabel *link : {L_Close, L_Print, L_Infos, L_Home})
+        link->setTextColor(LinkColor);
+    L_Title->setStyleSheet(u"color: #FFFFFF;"_s);
+    L_CopyRight->setText(MakerNotice());
+    L_CopyRight->adjustSize();
+    L_CopyRight->move(ClientWidth - 8 - L_CopyRight->width(), 6);
+    InitKmPage();
+    InitFuelPage();
+}
+
+void TF_Main::CreateHomePanel()
+{
+    P_Home = new QWidget(this);
+    P_Home->setObjectName(u"P_Home"_s);
+    P_Home->setGeometry(0, 0, ClientWidth, ClientHeight);
+
+    // The browser itself is made once the window is on screen.
+    P_Browser = new QWidget(P_Home);
+    P_Browser->setObjectName(u"P_Browser"_s);
+    P_Browser->setGeometry(0, 0, ClientWidth, ClientHeight - 28);
+
+    P_Buttons = new QFrame(P_Home);
+    P_Buttons->setObjectName(u"P_Buttons"_s);
+    P_Buttons->setGeometry(0, ClientHeight - 28, ClientWidth, 28);
+    P_Buttons->setStyleSheet(u"#P_Buttons { background-color: #333333; }"_s);
+
+    L_ShowCalc = addLink(P_Buttons, u"L_ShowCalc"_s, u"Accéder à la calculatrice"_s,
+                         u"Affiche la page de calcul des frais kilométriques"_s,
+                         ArialFont(10, true, false, true));
+    L_ShowCalc->setOwnBackground(QColor(0x3E, 0x95, 0xF4));
+    L_ShowCalc->setAlignment(Qt::AlignCenter);
+    L_ShowCalc->setGeometry(264, 6, 158, 16);
+    connect(L_ShowCalc, &TLinkLabel::clicked, this, &TF_Main::L_ShowCalcClick);
+    // The reverse of the other links: white under the pointer.
+    connect(L_ShowCalc, &TLinkLabel::entered, this,
+            [this] { L_ShowCalc->setTextColor(LinkColor); });
+    connect(L_ShowCalc, &TLinkLabel::left, this,
+            [this] { L_ShowCalc->setTextColor(LinkHoverColor); });
+}
+
+void TF_Main::CreateCalcPanel()
+{
+    P_Calc = new QWidget(this);
+    P_Calc->setObjectName(u"P_Calc"_s);
+    P_Calc->setGeometry(0, 0, ClientWidth, ClientHeight);
+    P_Calc->hide();
+
+    PC_Main = new TTabWidget(P_Calc);
+    PC_Main->setObjectName(u"PC_Main"_s);
+    PC_Main->setGeometry(0, 0, ClientWidth, 485);
+    TS_Bareme = new QWidget;
+    TS_Bareme->setObjectName(u"TS_Bareme"_s);
+    TS_Kilometres_charges = new QWidget;
+    TS_Kilometres_charges->setObjectName(u"TS_Kilometres_charges"_s);
+    PC_Main->addTab(TS_Bareme, u"Barème kilométrique"_s);
+    PC_Main->addTab(TS_Kilometres_charges, u"Barème carburant"_s);
+    PC_Main->setCurrentIndex(0);
+    CreateKmPage(TS_Bareme);
+    CreateFuelPage(TS_Kilometres_charges);
+
+    P_Bottom = new QWidget(P_Calc);
+    P_Bottom->setObjectName(u"P_Bottom"_s);
+    P_Bottom->setGeometry(0, 485, ClientWidth, 66);
+
+    L_Home = addLink(P_Bottom, u"L_Home"_s, u"Accueil"_s, u"Affiche la page d'accueil"_s,
+                     ArialFont(10, true, false, true));
+    L_Home->move(6, 40);
+    connect(L_Home, &TLinkLabel::clicked, this, &TF_Main::ShowHomePanel);
+
+    S_BtnBorder = new QFrame(P_Bottom);
+    S_BtnBorder->setObjectName(u"S_BtnBorder"_s);
+    S_BtnBorder->setGeometry(0, 0, 41, 41);
+    S_BtnBorder->setStyleSheet(
+        u"#S_BtnBorder { background-color: #E3F0FF; border: 2px solid #0080FF; }"_s);
+    S_BtnBorder->hide();
+
+    I_Print = addPicture(P_Bottom, u"I_Print"_s, u":/images/print.svg"_s, QSize(35, 37),
+                         u"Imprime le résultat sur l'imprimante par défaut"_s);
+    I_Print->move(317, 7);
+    connect(I_Print, &TLinkLabel::entered, S_BtnBorder, &QWidget::show);
+    connect(I_Print, &TLinkLabel::left, S_BtnBorder, &QWidget::hide);
+
+    L_Print = addLink(P_Bottom, u"L_Print"_s, u"Imprimer..."_s,
+                      u"Sélectionne l'imprimante et d'autres options avant d'imprimer"_s,
+                      ArialFont(9, false, false, true));
+    L_Print->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    L_Print->setGeometry(286, 48, 100, L_Print->height());
+
+    L_CopyRight = addLink(P_Bottom, u"L_CopyRight"_s, QString(), u"Site utile aux contribuables"_s,
+                          MakeFont(u"MS Sans Serif"_s, 8));
+    L_CopyRight->setToolTip(QString());
+    L_CopyRight->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    L_CopyRight->setTextColor(QColor(0x96, 0x96, 0x96));
+    connect(L_CopyRight, &TLinkLabel::clicked, this, &TF_Main::L_CopyRightClick);
+
+    L_Close = addLink(P_Bottom, u"L_Close"_s, u"Fermer"_s, u"Quitte Vemora"_s,
+                      ArialFont(10, false, false, true));
+    L_Close->move(641, 40);
+
+    I_Infos = addPicture(TS_Bareme, u"I_Infos"_s, u":/images/infos.svg"_s, QSize(16, 16),
+                         u"Affiche des informations"_s);
+    I_Infos->move(22, 8);
+    L_Infos = addLink(TS_Bareme, u"L_Infos"_s, u"Informations"_s, u"Affiche des informations"_s,
+                      ArialFont(8, false, false, true));
+    L_Infos->move(41, 9);
+
+    for (TLinkLabel *link : {L_Infos, I_Infos, L_Close, L_Print, I_Print})
+        connect(link, &TLinkLabel::clicked, this, [this, link] { ALinkClick(link); });
+    for (TLinkLabel *link : {L_Infos, L_Close, L_Home, L_Print}) {
+        connect(link, &TLinkLabel::entered, this, [link] { link->setTextColor(LinkHoverColor); });
+        connect(link, &TLinkLabel::left, this, [link] { link->setTextColor(LinkColor); });
+    }
+}
+
+void TF_Main::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        FormShow();
+    }
+}
+
+void TF_Main::FormShow()
+{
+    const QString path = QDir(m_homeFolder).filePath(u"index.html"_s);
+    if (!QFileInfo(path).isFile()) {
+        ShowCalcPanel();
+        return;
+    }
+    // The browser engine starts only once the window has been drawn, so that start-up never
+    // waits for it.
+    QWindow *window = windowHandle();
+    if (window && !window->isExposed()) {
+        m_browserAwaitsExpose = true;
+        return;
+    }
+    QTimer::singleShot(0, this, &TF_Main::CreateBrowser);
+}
+
+void TF_Main::CreateBrowser()
+{
+    if (WebBrowser1)
+        return;
+    const QString path = QDir(m_homeFolder).filePath(u"index.html"_s);
+    WebBrowser1 = new QWebEngineView(P_Browser);
+    WebBrowser1->setObjectName(u"WebBrowser1"_s);
+    WebBrowser1->setAccessibleName(u"Page d'accueil"_s);
+    WebBrowser1->setPage(new THomePage(MakeHomeProfile(this), WebBrowser1));
+    WebBrowser1->setGeometry(P_Browser->rect());
+    connect(WebBrowser1, &QWebEngineView::loadFinished, this, [this](bool ok) {
+        // A home page that cannot be shown gives way to the calculator, silently.
+        if (m_homeLoadAnswered)
+            return;
+        m_homeLoadAnswered = true;
+        if (!ok)
+            ShowCalcPanel();
+    });
+    WebBrowser1->show();
+    WebBrowser1->load(QUrl(u"file://"_s + UrlEncode(path).replace(u'\\', u'/')));
+}
+
+bool TF_Main::HomePanelShown() const
+{
+    return P_Home->isVisible();
+}
+
+void TF_Main::ShowCalcPanel()
+{
+    P_Home->hide();
+    P_Calc->show();
+}
+
+void TF_Main::ShowHomePanel()
+{
+    P_Calc->hide();
+    P_Home->show();
+}
+
+void TF_Main::L_ShowCalcClick()
+{
+    ShowCalcPanel();
+    if (PC_Main->currentWidget() == TS_Bareme) {
+        E_Type->setFocus();
+        E_Year->setFocus();
+    }
+}
+
+TTypeCalc TF_Main::ActiveTypeCalc() const
+{
+    return PC_Main->currentWidget() == TS_Bareme ? tcKmCost : tcFuelCost;
+}
+
+bool TF_Main::eventFilter(QObject *watched, QEvent *event)
+{
+    // This filter sees every event of the program once: key presses before the focused
+    // control, the year lists losing the focus, and the window's first exposure.
+    if (m_browserAwaitsExpose && event->type() == QEvent::Expose && watched == windowHandle() &&
+        windowHandle()->isExposed()) {
+        m_browserAwaitsExpose = false;
+        QTimer::singleShot(0, this, &TF_Main::CreateBrowser);
+        return false;
+    }
+    if (event->type() == QEvent::FocusOut && (watched == E_Year || watched == E_KmYear)) {
+        // Leaving the year list for another control, not for its own drop-down list.
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+            if (watched == E_Year)
+                E_YearExit();
+            else
+                E_KmYearExit();
+        }
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    // A key reaches the focused control and then, when ignored, its parents: act on it once.
+    auto *widget = qobject_cast<QWidget *>(watched);
+    if (!widget || widget->window() != this)
+        return false;
+    QWidget *focus = QApplication::focusWidget();
+    if (widget != focus && !(focus == nullptr && widget == this))
+        return false;
+    return FormKeyDown(static_cast<QKeyEvent *>(event));
+}
+
+bool TF_Main::FormKeyDown(QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers =
+        event->modifiers() &
+        (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (modifiers == Qt::ControlModifier) {
+        switch (event->key()) {
+        case Qt::Key_F:
+            ALinkClick(L_Close);
+            break;
+        case Qt::Key_I:
+            ALinkClick(L_Infos);
+            break;
+        case Qt::Key_N:
+            ALinkClick(L_Print);
+            break;
+        default:
+            break;
+        }
+        return false; // the key itself goes on
+    }
+    // Enter moves to the next control, as Tab would, once this key is over.
+    if (event->text() == u"\r"_s) {
+        if (QWidget *focus = QApplication::focusWidget())
+            QCoreApplication::postEvent(
+                focus, new QKeyEvent(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier));
+        return true;
+    }
+    return false;
+}
+
+void TF_Main::ALinkClick(QObject *sender)
+{
+    if (sender == L_Infos || sender == I_Infos) {
+        ShowInformation();
+    } else if (sender == L_Close) {
+        close();
+    } else if (sender == L_Print || sender == I_Print) {
+        emit printRequested(ActiveTypeCalc(), sender == L_Print);
+    }
+}
+
+void TF_Main::ShowInformation()
+{
+    TF_Copyright F_Copyright(this);
+    F_Copyright.exec();
+}
+
+void TF_Main::L_CopyRightClick()
+{
+    if (SiteAddressValid())
+        OpenAddress(this, SiteAddress(), u" "_s);
+}

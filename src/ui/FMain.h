@@ -1,0 +1,187 @@
+// The main window: the home page, the two calculator pages and the bottom bar of links.
+#pragma once
+
+#include "Classifications.h"
+#include "FuelScale.h"
+#include "KmScale.h"
+#include "UDeclar.h"
+
+#include <QStringList>
+#include <QWidget>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class QWebEngineView;
+class TLinkLabel;
+class TNumberEdit;
+
+class TF_Main : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // `homeFolder` is where index.html is looked for: the executable's folder.
+    explicit TF_Main(const QString &homeFolder, QWidget *parent = nullptr);
+    ~TF_Main() override;
+
+    // Inputs of the mileage page, read from its controls each time.
+    int GetYear();
+    TVehicleKind GetVehicleKind() const;
+    long double GetDistance() const;
+    long double GetDistanceByDay() const;
+    int32_t GetNumOfDays() const;
+    long double GetDistanceFromDays() const;
+    long double ComputeKmCost();
+    void ShowKmCost();
+
+    // Inputs of the fuel page.
+    int GetKmYear();
+    TFuelVehicleKind GetKmVehicleKind() const;
+    TFuelKind GetKmFuel() const;
+    TTaxpayerStatus GetTaxpayerStatus() const;
+    long double GetKmDistance() const;
+    long double GetKmDistanceByDay() const;
+    int32_t GetKmNumOfDays() const;
+    long double GetKmDistanceFromDays() const;
+    long double ComputeFuelCost();
+    void ShowFuelCost();
+
+    const TKmCalcState &LastKmCalc() const { return m_lastKmCalc; }
+    const TFuelCalcState &LastFuelCalc() const { return m_lastFuelCalc; }
+    // The kind of calculation of the page active in the page control.
+    TTypeCalc ActiveTypeCalc() const;
+    bool HomePanelShown() const;
+
+signals:
+    // The print links and Ctrl+N: print the active page's calculation, at once on the current
+    // printer (withDialog false) or after the printer dialog.
+    void printRequested(TTypeCalc typeCalc, bool withDialog);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    // Window level.
+    void FormCreate();
+    void FormShow();
+    void CreateHomePanel();
+    void CreateCalcPanel();
+    void CreateBrowser();
+    void ShowCalcPanel();
+    void ShowHomePanel();
+    bool FormKeyDown(QKeyEvent *event);
+    void ALinkClick(QObject *sender);
+    void ShowInformation();
+    void L_ShowCalcClick();
+    void L_CopyRightClick();
+
+    // Mileage page.
+    void CreateKmPage(QWidget *page);
+    void InitKmPage();
+    void ApplyKmCalcRule();
+    void ClearResult();
+    void UpdateTypeList(int year);
+    void UpdatePowerList();
+    int KmPowerIndex() const;
+    void E_YearChange();
+    void E_YearExit();
+    void E_TypeChange();
+    void E_PowerChange();
+    void E_DistanceByDayChange();
+    void E_NumOfDaysChange();
+    void E_NumOfDaysExit();
+    void KmDaysChanged();
+    void E_DistanceChange();
+
+    // Fuel page.
+    void CreateFuelPage(QWidget *page);
+    void InitFuelPage();
+    void ApplyFuelCalcRule();
+    void ClearKmResult();
+    void UpdateKmPowerList();
+    int FuelPowerIndex() const;
+    void RB_ProfessionalClick();
+    void E_KmYearChange();
+    void E_KmYearExit();
+    void E_KmTypeChange();
+    void E_KmPowerChange();
+    void E_KmFuelChange();
+    void E_KmDistanceByDayChange();
+    void E_KmNumOfDaysChange();
+    void E_KmNumOfDaysExit();
+    void FuelDaysChanged();
+    void E_KmDistanceChange();
+
+    // Shared by the numeric fields of both pages.
+    void AnEditEnter(TNumberEdit *edit);
+    void AnEditExit(TNumberEdit *edit);
+    void SanitizeNumberEdit(TNumberEdit *edit);
+
+    QString m_homeFolder;
+    bool m_shownOnce = false;
+    bool m_homeLoadAnswered = false;
+    bool m_browserAwaitsExpose = false;
+
+    TKmScale m_kmScale{};
+    TFuelScale m_fuelScale{};
+    TKmCalcState m_lastKmCalc;
+    TFuelCalcState m_lastFuelCalc;
+    // The year the vehicle-kind list was last filled for.
+    int m_typeListYear = 0;
+    // Work lists for refilling the power lists.
+    QStringList m_kmPowerWork;
+    QStringList m_fuelPowerWork;
+
+    // Window and panels.
+    QWidget *P_Home = nullptr;
+    QWidget *P_Browser = nullptr;
+    QWebEngineView *WebBrowser1 = nullptr;
+    QFrame *P_Buttons = nullptr;
+    TLinkLabel *L_ShowCalc = nullptr;
+    QWidget *P_Calc = nullptr;
+    QTabWidget *PC_Main = nullptr;
+    QWidget *TS_Bareme = nullptr;
+    QWidget *TS_Kilometres_charges = nullptr;
+    QWidget *P_Bottom = nullptr;
+    TLinkLabel *L_Home = nullptr;
+    TLinkLabel *I_Print = nullptr;
+    QFrame *S_BtnBorder = nullptr;
+    TLinkLabel *L_Print = nullptr;
+    TLinkLabel *L_CopyRight = nullptr;
+    TLinkLabel *L_Close = nullptr;
+    TLinkLabel *I_Infos = nullptr;
+    TLinkLabel *L_Infos = nullptr;
+
+    // Mileage page.
+    QLabel *L_Title = nullptr;
+    QComboBox *E_Year = nullptr;
+    QComboBox *E_Type = nullptr;
+    QLabel *L_Power = nullptr;
+    QComboBox *E_Power = nullptr;
+    QLabel *I_Thermic = nullptr;
+    QLabel *I_Electric = nullptr;
+    TNumberEdit *E_DistanceByDay = nullptr;
+    TNumberEdit *E_NumOfDays = nullptr;
+    TNumberEdit *E_Distance = nullptr;
+    QPushButton *B_Calc = nullptr;
+    QLabel *L_Result = nullptr;
+
+    // Fuel page.
+    QRadioButton *RB_Professional = nullptr;
+    QRadioButton *RB_Employee = nullptr;
+    QComboBox *E_KmYear = nullptr;
+    QComboBox *E_KmType = nullptr;
+    QComboBox *E_KmPower = nullptr;
+    QLabel *L_KmFuel = nullptr;
+    QComboBox *E_KmFuel = nullptr;
+    TNumberEdit *E_KmDistanceByDay = nullptr;
+    TNumberEdit *E_KmNumOfDays = nullptr;
+    TNumberEdit *E_KmDistance = nullptr;
+    QPushButton *B_KmCalc = nullptr;
+    QLabel *L_KmResult = nullptr;
+};

@@ -1,0 +1,779 @@
+// The main window driven as a user drives it: picks, typing, Tab and Enter, links and keys.
+#include "EntryFields.h"
+#include "FMain.h"
+#include "FrenchLocale.h"
+#include "LinkLabel.h"
+#include "Maker.h"
+#include "NumberEdit.h"
+#include "NumberText.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QWebEngineView>
+
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+// Receives the web addresses the program hands to the desktop.
+class TUrlCatcher : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> urls;
+
+public slots:
+    void open(const QUrl &url) { urls.append(url); }
+};
+
+class TestFMain : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void opensOnCalculatorWithoutHomePage();
+    void opensOnHomePageWhenItLoads();
+    void opensOnCalculatorWhenHomePageFails();
+    void calculateRule();
+    void mileageCalculation_data();
+    void mileageCalculation();
+    void annualDistanceFollowsDays();
+    void perDayFieldRewrittenOnLeaving_data();
+    void perDayFieldRewrittenOnLeaving();
+    void dayCountCapped();
+    void yearChangeRefillsKinds();
+    void yearPickedTwiceWithFocus();
+    void powerListFollowsKind();
+    void changedInputEmptiesAmount();
+    void keyFilters();
+    void clipboard();
+    void badInputInEveryField_data();
+    void badInputInEveryField();
+    void enterMovesToNextField();
+    void controlShortcuts();
+    void panelsKeepValues();
+    void hoverFeedback();
+    void linksOpenAddresses();
+    void fuelPageAtStart();
+    void fuelTwoWheeler();
+    void fuelStatusChange();
+    void fuelCalculation_data();
+    void fuelCalculation();
+    void fuelInputsEmptyAmount();
+
+private:
+    template<class T> T *find(const QString &name) const
+    {
+        T *widget = m_window->findChild<T *>(name);
+        if (!widget)
+            qFatal("no control %s", qPrintable(name));
+        return widget;
+    }
+    void makeWindow(const QString &homeFolder);
+    void pick(const QString &list, int index);
+    void typeInto(const QString &field, const QString &text);
+    void tabOut();
+    void pasteInto(const QString &field, const QString &text);
+    QString text(const QString &label) const;
+    void showFuelPage();
+    // Answers the next modal dialog with `answer` (which receives it), failing when none came.
+    void expectDialog(std::function<void(QWidget *)> answer);
+    void watchForUnexpectedDialogs();
+
+    QTemporaryDir m_emptyFolder;
+    std::unique_ptr<TF_Main> m_window;
+    QTimer m_watchdog;
+    std::function<void(QWidget *)> m_expected;
+    QStringList m_unexpected;
+    TUrlCatcher m_urls;
+};
+
+void TestFMain::initTestCase()
+{
+    PinFrenchLocale();
+    QDesktopServices::setUrlHandler(u"https"_s, &m_urls, "open");
+    m_watchdog.setInterval(20);
+    connect(&m_watchdog, &QTimer::timeout, this, &TestFMain::watchForUnexpectedDialogs);
+    m_watchdog.start();
+}
+
+void TestFMain::init()
+{
+    m_urls.urls.clear();
+    m_unexpected.clear();
+    m_expected = nullptr;
+    makeWindow(m_emptyFolder.path());
+}
+
+void TestFMain::cleanup()
+{
+    m_window.reset();
+    QGuiApplication::clipboard()->clear();
+    QVERIFY2(m_unexpected.isEmpty(), qPrintable(m_unexpected.join(u", "_s)));
+}
+
+void TestFMain::makeWindow(const QString &homeFolder)
+{
+    m_window = std::make_unique<TF_Main>(homeFolder);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+}
+
+void TestFMain::watchForUnexpectedDialogs()
+{
+    QWidget *modal = QApplication::activeModalWidget();
+    if (!modal || !modal->isVisible())
+        return;
+    if (m_expected) {
+        auto answer = std::move(m_expected);
+        m_expected = nullptr;
+        answer(modal);
+        return;
+    }
+    m_unexpected << modal->windowTitle();
+    modal->close();
+}
+
+void TestFMain::expectDialog(std::function<void(QWidget *)> answer)
+{
+    m_expected = std::move(answer);
+}
+
+void TestFMain::pick(const QString &list, int index)
+{
+    // As a user picks: open the list and click the entry.
+    auto *combo = find<QComboBox>(list);
+    combo->setFocus(Qt::MouseFocusReason);
+    combo->showPopup();
+    QAbstractItemView *view = combo->view();
+    QTRY_VERIFY(view->isVisible());
+    const QModelIndex item = combo->model()->index(index, 0);
+    view->scrollTo(item);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(item).center());
+    QTRY_VERIFY(!view->isVisible());
+    QCOMPARE(combo->currentIndex(), index);
+    m_window->activateWindow();
+    QTRY_VERIFY(m_window->isActiveWindow());
+}
+
+void TestFMain::typeInto(const QString &field, const QString &typed)
+{
+    auto *edit = find<QLineEdit>(field);
+    if (!edit->hasFocus()) {
+        edit->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(edit->hasFocus());
+    }
+    QTest::keyClicks(edit, typed);
+}
+
+void TestFMain::tabOut()
+{
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCoreApplication::processEvents();
+}
+
+void TestFMain::pasteInto(const QString &field, const QString &pasted)
+{
+    // The context menu's paste, which no key filter sees.
+    auto *edit = find<QLineEdit>(field);
+    edit->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(edit->hasFocus());
+    QGuiApplication::clipboard()->setText(pasted);
+    std::unique_ptr<QMenu> menu(edit->createStandardContextMenu());
+    QAction *paste = nullptr;
+    for (QAction *action : menu->actions()) {
+        if (action->text().remove(u'&').startsWith(u"Paste"_s))
+            paste = action;
+    }
+    QVERIFY(paste);
+    QVERIFY(paste->isEnabled());
+    paste->trigger();
+}
+
+QString TestFMain::text(const QString &label) const
+{
+    if (auto *edit = m_window->findChild<QLineEdit *>(label))
+        return edit->text();
+    return find<QLabel>(label)->text();
+}
+
+void TestFMain::showFuelPage()
+{
+    auto *pages = find<QTabWidget>(u"PC_Main"_s);
+    pages->setCurrentIndex(1);
+    QCOMPARE(m_window->ActiveTypeCalc(), tcFuelCost);
+}
+
+void TestFMain::opensOnCalculatorWithoutHomePage()
+{
+    QVERIFY(!m_window->HomePanelShown());
+    QVERIFY(find<QWidget>(u"P_Calc"_s)->isVisible());
+    QCOMPARE(m_window->ActiveTypeCalc(), tcKmCost);
+    QCOMPARE(find<QComboBox>(u"E_Year"_s)->currentText(), u"2022"_s);
+    QCOMPARE(find<QComboBox>(u"E_Type"_s)->count(), 6);
+    QCOMPARE(find<QComboBox>(u"E_Power"_s)->currentText(), u"3 CV et moins"_s);
+    QVERIFY(find<QLabel>(u"I_Thermic"_s)->isVisible());
+    // "&Calculer": Alt+C presses the button of the page shown.
+    QCOMPARE(find<QPushButton>(u"B_Calc"_s)->shortcut(), QKeySequence(Qt::ALT | Qt::Key_C));
+    QCOMPARE(find<QPushButton>(u"B_KmCalc"_s)->shortcut(), QKeySequence(Qt::ALT | Qt::Key_C));
+    QVERIFY(!find<QLabel>(u"I_Electric"_s)->isVisible());
+    QCOMPARE(m_window->findChild<QWebEngineView *>(), nullptr);
+}
+
+void TestFMain::opensOnHomePageWhenItLoads()
+{
+    QTemporaryDir folder;
+    QVERIFY(QFile::copy(QStringLiteral(VEMORA_SOURCE_DIR "/resources/index.html"),
+                        folder.filePath(u"index.html"_s)));
+    makeWindow(folder.path());
+    QVERIFY(m_window->HomePanelShown());
+    QWebEngineView *browser = nullptr;
+    QTRY_VERIFY((browser = m_window->findChild<QWebEngineView *>()) != nullptr);
+    QTRY_VERIFY_WITH_TIMEOUT(browser->url().isLocalFile() && !browser->title().isEmpty(), 30000);
+    QVERIFY(m_window->HomePanelShown());
+    QVERIFY(browser->url().toLocalFile().endsWith(u"/index.html"_s));
+
+    // "Accéder à la calculatrice" shows the calculator with the focus on the year.
+    QTest::mouseClick(find<QLabel>(u"L_ShowCalc"_s), Qt::LeftButton);
+    QVERIFY(!m_window->HomePanelShown());
+    QTRY_COMPARE(QApplication::focusWidget(), find<QWidget>(u"E_Year"_s));
+}
+
+void TestFMain::opensOnCalculatorWhenHomePageFails()
+{
+    // A "?" in the folder's name cuts the address short: the page cannot be found.
+    QTemporaryDir parent;
+    const QString folder = parent.filePath(u"accueil?introuvable"_s);
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(QFile::copy(QStringLiteral(VEMORA_SOURCE_DIR "/resources/index.html"),
+                        folder + u"/index.html"_s));
+    makeWindow(folder);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->HomePanelShown(), 30000);
+    QVERIFY(find<QWidget>(u"P_Calc"_s)->isVisible());
+    QVERIFY(m_unexpected.isEmpty()); // silently
+}
+
+void TestFMain::calculateRule()
+{
+    auto *calc = find<QPushButton>(u"B_Calc"_s);
+    QVERIFY(!calc->isEnabled());
+    typeInto(u"E_Distance"_s, u"1"_s);
+    QVERIFY(calc->isEnabled());
+    QTest::keyClick(find<QLineEdit>(u"E_Distance"_s), Qt::Key_Backspace);
+    QVERIFY(!calc->isEnabled());
+    // A negative distance cannot be typed, but it can be pasted: it still cannot be computed.
+    pasteInto(u"E_Distance"_s, u"-5000"_s);
+    QCOMPARE(text(u"E_Distance"_s), u"-5000"_s);
+    QVERIFY(!calc->isEnabled());
+    find<QLineEdit>(u"E_Distance"_s)->clear();
+    typeInto(u"E_Distance"_s, u"0,4"_s);
+    QVERIFY(!calc->isEnabled()); // rounds to 0 km
+}
+
+void TestFMain::mileageCalculation_data()
+{
+    QTest::addColumn<int>("year");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("power");
+    QTest::addColumn<QString>("distance");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("car 5 CV 12000 km") << 0 << 0 << 2 << u"12000"_s << Fr(u"5 679"_s);
+    QTest::newRow("electric car marked up") << 0 << 3 << 0 << u"4000"_s << Fr(u"2 540"_s);
+    QTest::newRow("electric moped") << 0 << 5 << -1 << u"4500"_s << Fr(u"1 281"_s);
+    QTest::newRow("electric car 2019") << 3 << 3 << 1 << u"15000"_s << Fr(u"5 557"_s);
+    QTest::newRow("half euro rounded up") << 0 << 0 << 0 << u"2500"_s << Fr(u"1 323"_s);
+    QTest::newRow("moped 2017 middle band") << 5 << 2 << -1 << u"3000"_s << u"601"_s;
+}
+
+void TestFMain::mileageCalculation()
+{
+    QFETCH(int, year);
+    QFETCH(int, kind);
+    QFETCH(int, power);
+    QFETCH(QString, distance);
+    QFETCH(QString, shown);
+
+    if (year != 0)
+        pick(u"E_Year"_s, year);
+    pick(u"E_Type"_s, kind);
+    if (power >= 0)
+        pick(u"E_Power"_s, power);
+    typeInto(u"E_Distance"_s, distance);
+    QTest::mouseClick(find<QPushButton>(u"B_Calc"_s), Qt::LeftButton);
+    QCOMPARE(text(u"L_Result"_s), shown);
+    QCOMPARE(m_window->LastKmCalc().Distance, TextToNumber(distance));
+    QCOMPARE(int(m_window->LastKmCalc().Kind), kind);
+}
+
+void TestFMain::annualDistanceFollowsDays()
+{
+    typeInto(u"E_NumOfDays"_s, u"200"_s);
+    QCOMPARE(text(u"E_Distance"_s), QString()); // no distance per day yet
+    typeInto(u"E_DistanceByDay"_s, u"12,5"_s);
+    QCOMPARE(text(u"E_Distance"_s), Fr(u"2 500"_s));
+    QVERIFY(find<QPushButton>(u"B_Calc"_s)->isEnabled());
+    find<QLineEdit>(u"E_DistanceByDay"_s)->selectAll();
+    QTest::keyClick(find<QLineEdit>(u"E_DistanceByDay"_s), Qt::Key_Backspace);
+    QCOMPARE(text(u"E_Distance"_s), u"0"_s);
+    QVERIFY(!find<QPushButton>(u"B_Calc"_s)->isEnabled());
+
+    // 218 days at 18,25 km: 3978,5, a tie going to the even 3978.
+    typeInto(u"E_DistanceByDay"_s, u"18,25"_s);
+    find<QLineEdit>(u"E_NumOfDays"_s)->clear();
+    typeInto(u"E_NumOfDays"_s, u"218"_s);
+    QCOMPARE(text(u"E_Distance"_s), Fr(u"3 978"_s));
+
+    // Typing the annual distance leaves both factors alone.
+    find<QLineEdit>(u"E_Distance"_s)->clear();
+    typeInto(u"E_Distance"_s, u"100"_s);
+    QCOMPARE(text(u"E_NumOfDays"_s), u"218"_s);
+    QCOMPARE(text(u"E_DistanceByDay"_s), u"18,25"_s);
+}
+
+void TestFMain::perDayFieldRewrittenOnLeaving_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("rewritten");
+    QTest::newRow("one decimal kept") << u"12,5"_s << u"12,5"_s;
+    QTest::newRow("cents rounded half up") << u"12,345"_s << u"12,35"_s;
+    QTest::newRow("thousands grouped") << u"1234,5"_s << Fr(u"1 234,5"_s);
+    QTest::newRow("trailing zeros dropped") << u"12,50"_s << u"12,5"_s;
+    QTest::newRow("lone separator") << u","_s << u"0"_s;
+    QTest::newRow("empty stays empty") << QString() << QString();
+}
+
+void TestFMain::perDayFieldRewrittenOnLeaving()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, rewritten);
+    typeInto(u"E_DistanceByDay"_s, typed);
+    tabOut();
+    QCOMPARE(text(u"E_DistanceByDay"_s), rewritten);
+}
+
+void TestFMain::dayCountCapped()
+{
+    // 2020 has 366 days.
+    pick(u"E_Year"_s, 2);
+    typeInto(u"E_DistanceByDay"_s, u"10"_s);
+    typeInto(u"E_NumOfDays"_s, u"400"_s);
+    QCOMPARE(text(u"E_Distance"_s), Fr(u"4 000"_s));
+    tabOut();
+    QCOMPARE(text(u"E_NumOfDays"_s), u"366"_s);
+    // The annual distance follows the capped count.
+    QCOMPARE(text(u"E_Distance"_s), Fr(u"3 660"_s));
+
+    pick(u"E_Year"_s, 1);
+    find<QLineEdit>(u"E_NumOfDays"_s)->clear();
+    typeInto(u"E_NumOfDays"_s, u"400"_s);
+    tabOut();
+    QCOMPARE(text(u"E_NumOfDays"_s), u"365"_s);
+    QCOMPARE(text(u"E_Distance"_s), Fr(u"3 650"_s));
+
+    typeInto(u"E_NumOfDays"_s, u"300"_s); // entering the field selected its whole text
+    QCOMPARE(text(u"E_NumOfDays"_s), u"300"_s);
+    tabOut();
+    QCOMPARE(text(u"E_NumOfDays"_s), u"300"_s);
+}
+
+void TestFMain::yearChangeRefillsKinds()
+{
+    pick(u"E_Type"_s, 3);
+    typeInto(u"E_Distance"_s, u"8000"_s);
+    QTest::mouseClick(find<QPushButton>(u"B_Calc"_s), Qt::LeftButton);
+    QVERIFY(!text(u"L_Result"_s).isEmpty());
+    QVERIFY(find<QLabel>(u"I_Electric"_s)->isVisible());
+
+    pick(u"E_Year"_s, 5); // 2017
+    QCOMPARE(text(u"L_Result"_s), QString());
+    auto *kinds = find<QComboBox>(u"E_Type"_s);
+    QCOMPARE(kinds->count(), 3);
+    QCOMPARE(kinds->currentText(), u"Automobile"_s);
+    QVERIFY(find<QLabel>(u"I_Thermic"_s)->isVisible());
+}
+
+void TestFMain::yearPickedTwiceWithFocus()
+{
+    // 2017 then back to 2022 while the list keeps the focus: the six kinds come back.
+    pick(u"E_Type"_s, 4);
+    pick(u"E_Year"_s, 5);
+    QCOMPARE(find<QComboBox>(u"E_Type"_s)->count(), 3);
+    QCOMPARE(find<QComboBox>(u"E_Type"_s)->currentText(), u"Moto"_s);
+    pick(u"E_Year"_s, 0);
+    QCOMPARE(find<QComboBox>(u"E_Type"_s)->count(), 6);
+    QCOMPARE(find<QComboBox>(u"E_Type"_s)->currentText(), u"Moto thermique"_s);
+    QCOMPARE(find<QComboBox>(u"E_Power"_s)->count(), 3);
+}
+
+void TestFMain::powerListFollowsKind()
+{
+    auto *power = find<QComboBox>(u"E_Power"_s);
+    auto *powerLabel = find<QLabel>(u"L_Power"_s);
+    pick(u"E_Type"_s, 2);
+    QVERIFY(!power->isVisible());
+    QVERIFY(!powerLabel->isVisible());
+    QCOMPARE(power->count(), 0);
+    pick(u"E_Type"_s, 0);
+    QVERIFY(power->isVisible());
+    QCOMPARE(powerLabel->text(), u"Puissance administrative du véhicule"_s);
+    QCOMPARE(power->currentText(), u"3 CV et moins"_s);
+
+    pick(u"E_Power"_s, 4);
+    pick(u"E_Type"_s, 1);
+    QCOMPARE(powerLabel->text(), u"Puissance administrative de la moto"_s);
+    QCOMPARE(power->currentText(), u"1 ou 2 CV"_s);
+    pick(u"E_Type"_s, 0);
+    pick(u"E_Power"_s, 1);
+    pick(u"E_Type"_s, 4);
+    QCOMPARE(power->currentText(), u"3 à 5 CV"_s);
+    for (int kind = 0; kind < 6; ++kind) {
+        pick(u"E_Type"_s, kind);
+        QCOMPARE(find<QLabel>(u"I_Electric"_s)->isVisible(), kind >= 3);
+        QCOMPARE(find<QLabel>(u"I_Thermic"_s)->isVisible(), kind < 3);
+    }
+}
+
+void TestFMain::changedInputEmptiesAmount()
+{
+    typeInto(u"E_Distance"_s, u"12000"_s);
+    QTest::mouseClick(find<QPushButton>(u"B_Calc"_s), Qt::LeftButton);
+    QCOMPARE(text(u"L_Result"_s), Fr(u"4 857"_s));
+    pick(u"E_Power"_s, 0); // the same class again
+    QCOMPARE(text(u"L_Result"_s), Fr(u"4 857"_s));
+    pick(u"E_Power"_s, 2);
+    QCOMPARE(text(u"L_Result"_s), QString());
+    pick(u"E_Power"_s, 0); // back to the reference: the amount stays empty
+    QCOMPARE(text(u"L_Result"_s), QString());
+
+    QTest::mouseClick(find<QPushButton>(u"B_Calc"_s), Qt::LeftButton);
+    typeInto(u"E_Distance"_s, u"1"_s);
+    QCOMPARE(text(u"L_Result"_s), QString());
+}
+
+void TestFMain::keyFilters()
+{
+    typeInto(u"E_DistanceByDay"_s, u"1.5"_s);
+    QCOMPARE(text(u"E_DistanceByDay"_s), u"1,5"_s);
+    typeInto(u"E_DistanceByDay"_s, u",-a 2"_s);
+    QCOMPARE(text(u"E_DistanceByDay"_s), u"1,52"_s);
+    // A separator replacing the selected one is accepted.
+    find<QLineEdit>(u"E_DistanceByDay"_s)->setSelection(1, 1);
+    typeInto(u"E_DistanceByDay"_s, u"."_s);
+    QCOMPARE(text(u"E_DistanceByDay"_s), u"1,52"_s);
+
+    typeInto(u"E_NumOfDays"_s, u"2.,x-1 5 9"_s);
+    QCOMPARE(text(u"E_NumOfDays"_s), u"215"_s); // three characters at most
+    typeInto(u"E_Distance"_s, u"-12e3"_s);
+    QCOMPARE(text(u"E_Distance"_s), u"123"_s);
+}
+
+void TestFMain::clipboard()
+{
+    // Ctrl+V typed in a numeric field pastes nothing.
+    QGuiApplication::clipboard()->setText(u"77"_s);
+    typeInto(u"E_Distance"_s, u"5"_s);
+    QTest::keyClick(find<QLineEdit>(u"E_Distance"_s), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(text(u"E_Distance"_s), u"5"_s);
+    // Shift+Insert does.
+    QTest::keyClick(find<QLineEdit>(u"E_Distance"_s), Qt::Key_Insert, Qt::ShiftModifier);
+    QCOMPARE(text(u"E_Distance"_s), u"577"_s);
+
+    // Letters and the inner minus sign go, "." is the separator, the second one goes.
+    pasteInto(u"E_DistanceByDay"_s, u"a1-2.5,3"_s);
+    QCOMPARE(text(u"E_DistanceByDay"_s), u"12,53"_s);
+    find<QLineEdit>(u"E_DistanceByDay"_s)->clear();
+    pasteInto(u"E_DistanceByDay"_s, u"-5"_s);
+    QCOMPARE(text(u"E_DistanceByDay"_s), u"-5"_s);
+    find<QLineEdit>(u"E_DistanceByDay"_s)->clear();
+    pasteInto(u"E_DistanceByDay"_s, u"5-"_s);
+    QCOMPARE(text(u"E_DistanceByDay"_s), u"5"_s);
+}
+
+void TestFMain::badInputInEveryField_data()
+{
+    QTest::addColumn<QString>("pasted");
+    QTest::newRow("ten thousand digits") << QString(10000, u'9');
+    QTest::newRow("ten thousand letters") << QString(10000, u'x');
+    QTest::newRow("huge exponent") << u"1e99999"_s;
+    QTest::newRow("not a number") << u"nan"_s;
+    QTest::newRow("infinity") << u"inf"_s;
+    QTest::newRow("digits of another script") << u"\u0661\u0662\u0663"_s;
+    QTest::newRow("control characters") << u"\u0001\u0008\u001b12\u0000"_s;
+}
+
+void TestFMain::badInputInEveryField()
+{
+    QFETCH(QString, pasted);
+    const QStringList fields{u"E_DistanceByDay"_s,   u"E_NumOfDays"_s,   u"E_Distance"_s,
+                             u"E_KmDistanceByDay"_s, u"E_KmNumOfDays"_s, u"E_KmDistance"_s};
+    QElapsedTimer clock;
+    clock.start();
+    for (const QString &field : fields) {
+        if (field.startsWith(u"E_Km"_s))
+            showFuelPage();
+        pasteInto(field, pasted);
+        tabOut();
+    }
+    QVERIFY(clock.elapsed() < 10000);
+    // Each field reads its text by the entry rules, whatever the text became.
+    QCOMPARE(m_window->GetDistance(), DistanceFromText(text(u"E_Distance"_s)));
+    QCOMPARE(m_window->GetKmDistance(), DistanceFromText(text(u"E_KmDistance"_s)));
+    QCOMPARE(m_window->GetNumOfDays(), NumOfDaysFromText(text(u"E_NumOfDays"_s)));
+    QVERIFY(text(u"E_NumOfDays"_s).size() <= 3);
+    QCOMPARE(m_window->GetDistanceByDay(), DistanceByDayFromText(text(u"E_DistanceByDay"_s)));
+    for (const QString &field : {u"E_DistanceByDay"_s, u"E_KmDistanceByDay"_s}) {
+        for (const QChar c : text(field))
+            QVERIFY2(c.isDigit() || c == u',' || c == u'-' || c == QChar(FrenchThousands),
+                     qPrintable(field));
+    }
+    // Whatever the distance became, the buttons follow it.
+    QCOMPARE(find<QPushButton>(u"B_Calc"_s)->isEnabled(), m_window->GetDistance() > 0);
+    QCOMPARE(find<QPushButton>(u"B_KmCalc"_s)->isEnabled(), m_window->GetKmDistance() > 0);
+}
+
+void TestFMain::enterMovesToNextField()
+{
+    typeInto(u"E_Distance"_s, u"300"_s);
+    typeInto(u"E_NumOfDays"_s, u"20"_s);
+    QTest::keyClick(find<QLineEdit>(u"E_NumOfDays"_s), Qt::Key_Return);
+    QCOMPARE(text(u"E_NumOfDays"_s), u"20"_s);
+    QTRY_COMPARE(QApplication::focusWidget(), find<QWidget>(u"E_Distance"_s));
+    QCOMPARE(text(u"E_Distance"_s), u"300"_s);
+    QTest::keyClick(find<QLineEdit>(u"E_Distance"_s), Qt::Key_Enter); // the keypad's Enter
+    QTRY_COMPARE(QApplication::focusWidget(), find<QWidget>(u"B_Calc"_s));
+    // Without a distance the button is disabled and the focus passes it by.
+    find<QLineEdit>(u"E_Distance"_s)->clear();
+    typeInto(u"E_Distance"_s, QString());
+    QTest::keyClick(find<QLineEdit>(u"E_Distance"_s), Qt::Key_Return);
+    QTRY_VERIFY(QApplication::focusWidget() != find<QWidget>(u"E_Distance"_s));
+    QVERIFY(QApplication::focusWidget() != find<QWidget>(u"B_Calc"_s));
+}
+
+void TestFMain::controlShortcuts()
+{
+    QSignalSpy prints(m_window.get(), &TF_Main::printRequested);
+    auto *year = find<QWidget>(u"E_Year"_s);
+    year->setFocus();
+    QTest::keyClick(year, Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(year, Qt::Key_F, Qt::ControlModifier | Qt::AltModifier);
+    QTest::keyClick(year, Qt::Key_F, Qt::AltModifier);
+    QVERIFY(m_window->isVisible());
+
+    // Ctrl+N prints the active page's calculation after the printer dialog.
+    QTest::keyClick(year, Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(prints.size(), 1);
+    QCOMPARE(prints.at(0).at(0).value<TTypeCalc>(), tcKmCost);
+    QCOMPARE(prints.at(0).at(1).toBool(), true);
+    QTest::mouseClick(find<QLabel>(u"I_Print"_s), Qt::LeftButton);
+    QCOMPARE(prints.size(), 2);
+    QCOMPARE(prints.at(1).at(1).toBool(), false); // at once, without the dialog
+
+    // Ctrl+I shows the information window.
+    QString title;
+    expectDialog([&title](QWidget *dialog) {
+        title = dialog->windowTitle();
+        dialog->close();
+    });
+    QTest::keyClick(year, Qt::Key_I, Qt::ControlModifier);
+    QCOMPARE(title, u"Informations"_s);
+
+    // From the home panel too: Ctrl+N for the fuel page, then Ctrl+F closes the program.
+    showFuelPage();
+    QTest::mouseClick(find<QLabel>(u"L_Home"_s), Qt::LeftButton);
+    QVERIFY(m_window->HomePanelShown());
+    QWidget *focus = QApplication::focusWidget() ? QApplication::focusWidget() : m_window.get();
+    QTest::keyClick(focus, Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(prints.size(), 3);
+    QCOMPARE(prints.at(2).at(0).value<TTypeCalc>(), tcFuelCost);
+    QTest::keyClick(focus, Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(!m_window->isVisible());
+}
+
+void TestFMain::panelsKeepValues()
+{
+    typeInto(u"E_Distance"_s, u"12000"_s);
+    QTest::mouseClick(find<QPushButton>(u"B_Calc"_s), Qt::LeftButton);
+    showFuelPage();
+    typeInto(u"E_KmDistance"_s, u"500"_s);
+    QTest::mouseClick(find<QLabel>(u"L_Home"_s), Qt::LeftButton);
+    QVERIFY(m_window->HomePanelShown());
+    QWidget *focusBefore = QApplication::focusWidget();
+    QTest::mouseClick(find<QLabel>(u"L_ShowCalc"_s), Qt::LeftButton);
+    QVERIFY(!m_window->HomePanelShown());
+    QCOMPARE(m_window->ActiveTypeCalc(), tcFuelCost);
+    QCOMPARE(QApplication::focusWidget(), focusBefore); // the fuel page keeps its focus
+    QCOMPARE(text(u"E_KmDistance"_s), u"500"_s);
+    QCOMPARE(text(u"L_Result"_s), Fr(u"4 857"_s));
+    QCOMPARE(text(u"E_Distance"_s), u"12000"_s);
+}
+
+void TestFMain::hoverFeedback()
+{
+    auto *print = find<QLabel>(u"I_Print"_s);
+    auto *frame = find<QWidget>(u"S_BtnBorder"_s);
+    QVERIFY(!frame->isVisible());
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QApplication::sendEvent(print, &enter);
+    QVERIFY(frame->isVisible());
+    QCOMPARE(frame->geometry(), QRect(print->x() - 3, print->y() - 2, 41, 41));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(print, &leave);
+    QVERIFY(!frame->isVisible());
+
+    auto *close = m_window->findChild<TLinkLabel *>(u"L_Close"_s);
+    QCOMPARE(close->textColor(), QColor(0xFF, 0xFF, 0xFF));
+    QApplication::sendEvent(close, &enter);
+    QCOMPARE(close->textColor(), QColor(0xE3, 0xF0, 0xFF));
+    QApplication::sendEvent(close, &leave);
+    QCOMPARE(close->textColor(), QColor(0xFF, 0xFF, 0xFF));
+    // The home panel's link does the reverse.
+    auto *showCalc = m_window->findChild<TLinkLabel *>(u"L_ShowCalc"_s);
+    QCOMPARE(showCalc->textColor(), QColor(0xE3, 0xF0, 0xFF));
+    QApplication::sendEvent(showCalc, &enter);
+    QCOMPARE(showCalc->textColor(), QColor(0xFF, 0xFF, 0xFF));
+}
+
+void TestFMain::linksOpenAddresses()
+{
+    QTest::mouseClick(find<QLabel>(u"L_CopyRight"_s), Qt::LeftButton);
+    QCOMPARE(m_urls.urls.size(), 1);
+    QCOMPARE(m_urls.urls.first().toString(), SiteAddress());
+    QVERIFY(SiteAddress().startsWith(u"https://www.impots.gouv.fr/"_s));
+}
+
+void TestFMain::fuelPageAtStart()
+{
+    showFuelPage();
+    QVERIFY(find<QRadioButton>(u"RB_Professional"_s)->isChecked());
+    QCOMPARE(find<QComboBox>(u"E_KmYear"_s)->currentText(), u"2022"_s);
+    QCOMPARE(find<QComboBox>(u"E_KmType"_s)->currentText(), u"Voiture de tourisme"_s);
+    QCOMPARE(find<QComboBox>(u"E_KmPower"_s)->currentText(), u"3 à 4 CV"_s);
+    QCOMPARE(find<QComboBox>(u"E_KmFuel"_s)->currentText(), u"Gazole"_s);
+    QVERIFY(!find<QPushButton>(u"B_KmCalc"_s)->isEnabled());
+    QCOMPARE(m_window->LastFuelCalc().ScaleRow, -1);
+}
+
+void TestFMain::fuelTwoWheeler()
+{
+    showFuelPage();
+    pick(u"E_KmFuel"_s, 2);
+    pick(u"E_KmPower"_s, 4);
+    pick(u"E_KmType"_s, 1);
+    QVERIFY(!find<QComboBox>(u"E_KmFuel"_s)->isEnabled());
+    QVERIFY(!find<QLabel>(u"L_KmFuel"_s)->isEnabled());
+    QCOMPARE(find<QComboBox>(u"E_KmFuel"_s)->currentText(), u"GPL"_s);
+    QCOMPARE(find<QComboBox>(u"E_KmPower"_s)->count(), 4);
+    QCOMPARE(find<QComboBox>(u"E_KmPower"_s)->currentText(), u"Inférieure à 50 CC"_s);
+    pick(u"E_KmPower"_s, 2);
+    pick(u"E_KmType"_s, 0);
+    QVERIFY(find<QComboBox>(u"E_KmFuel"_s)->isEnabled());
+    QCOMPARE(find<QComboBox>(u"E_KmPower"_s)->currentText(), u"8 à 9 CV"_s);
+}
+
+void TestFMain::fuelStatusChange()
+{
+    showFuelPage();
+    auto *power = find<QComboBox>(u"E_KmPower"_s);
+    pick(u"E_KmPower"_s, 3);
+    typeInto(u"E_KmDistance"_s, u"10000"_s);
+    QTest::mouseClick(find<QPushButton>(u"B_KmCalc"_s), Qt::LeftButton);
+    QCOMPARE(text(u"L_KmResult"_s), Fr(u"1 690"_s));
+    QTest::mouseClick(find<QRadioButton>(u"RB_Employee"_s), Qt::LeftButton);
+    QCOMPARE(power->count(), 2);
+    QCOMPARE(power->currentText(), u"3 à 4 CV"_s);
+    // "10 à 11 CV" became "3 à 4 CV": its amount no longer stands.
+    QCOMPARE(text(u"L_KmResult"_s), QString());
+
+    QTest::mouseClick(find<QRadioButton>(u"RB_Professional"_s), Qt::LeftButton);
+    pick(u"E_KmPower"_s, 1);
+    QTest::mouseClick(find<QPushButton>(u"B_KmCalc"_s), Qt::LeftButton);
+    QCOMPARE(text(u"L_KmResult"_s), Fr(u"1 260"_s));
+    QTest::mouseClick(find<QRadioButton>(u"RB_Employee"_s), Qt::LeftButton);
+    QCOMPARE(power->currentText(), u"5 à 7 CV et +"_s);
+    QCOMPARE(text(u"L_KmResult"_s), Fr(u"1 260"_s)); // the same scale row: the amount stays
+}
+
+void TestFMain::fuelCalculation_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("power");
+    QTest::addColumn<int>("fuel");
+    QTest::addColumn<QString>("distance");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("diesel 5 to 7 CV") << 0 << 1 << 0 << u"10000"_s << Fr(u"1 260"_s);
+    QTest::newRow("tie to the even 86") << 0 << 2 << 1 << u"500"_s << u"86"_s;
+    QTest::newRow("tie to the even 26") << 0 << 0 << 0 << u"250"_s << u"26"_s;
+    QTest::newRow("LPG just below the half") << 0 << 0 << 2 << u"2500"_s << u"157"_s;
+    QTest::newRow("two-wheeler") << 1 << 3 << 0 << u"10000"_s << Fr(u"1 360"_s);
+}
+
+void TestFMain::fuelCalculation()
+{
+    QFETCH(int, kind);
+    QFETCH(int, power);
+    QFETCH(int, fuel);
+    QFETCH(QString, distance);
+    QFETCH(QString, shown);
+    showFuelPage();
+    pick(u"E_KmType"_s, kind);
+    pick(u"E_KmPower"_s, power);
+    if (kind == 0)
+        pick(u"E_KmFuel"_s, fuel);
+    typeInto(u"E_KmDistance"_s, distance);
+    QTest::mouseClick(find<QPushButton>(u"B_KmCalc"_s), Qt::LeftButton);
+    QCOMPARE(text(u"L_KmResult"_s), shown);
+}
+
+void TestFMain::fuelInputsEmptyAmount()
+{
+    showFuelPage();
+    pick(u"E_KmFuel"_s, 1);
+    typeInto(u"E_KmDistance"_s, u"500"_s);
+    QTest::mouseClick(find<QPushButton>(u"B_KmCalc"_s), Qt::LeftButton);
+    QCOMPARE(text(u"L_KmResult"_s), u"59"_s);
+    pick(u"E_KmFuel"_s, 2);
+    QCOMPARE(text(u"L_KmResult"_s), QString());
+    QTest::mouseClick(find<QPushButton>(u"B_KmCalc"_s), Qt::LeftButton);
+    pick(u"E_KmFuel"_s, 0);
+    QCOMPARE(text(u"L_KmResult"_s), QString());
+
+    // 220 days at 10 km: the annual distance follows, the earlier amount goes.
+    QTest::mouseClick(find<QPushButton>(u"B_KmCalc"_s), Qt::LeftButton);
+    QVERIFY(!text(u"L_KmResult"_s).isEmpty());
+    typeInto(u"E_KmNumOfDays"_s, u"220"_s);
+    typeInto(u"E_KmDistanceByDay"_s, u"10"_s);
+    QCOMPARE(text(u"E_KmDistance"_s), Fr(u"2 200"_s));
+    QVERIFY(find<QPushButton>(u"B_KmCalc"_s)->isEnabled());
+    QCOMPARE(text(u"L_KmResult"_s), QString());
+}
+
+int main(int argc, char **argv)
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    TestFMain test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_fmain.moc"
