@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -47,7 +49,15 @@ void TF_Main::CreateFuelPage(QWidget *page)
 
     RB_Professional = new QRadioButton(TaxpayerStatusCaption(tsProfessional), page);
     RB_Professional->setObjectName(u"RB_Professional"_s);
-    RB_Professional->setGeometry(33, 35, 491, 17);
+    // The long status caption keeps to the room left of "Salarié", in a smaller face if need be.
+    constexpr int statusRoom = 553 - 33 - 4;
+    QFont statusFont = RB_Professional->font();
+    while (RB_Professional->sizeHint().width() > statusRoom && statusFont.pointSizeF() > 6.5) {
+        statusFont.setPointSizeF(statusFont.pointSizeF() - 0.25);
+        RB_Professional->setFont(statusFont);
+    }
+    RB_Professional->setGeometry(
+        33, 35, std::clamp(RB_Professional->sizeHint().width(), 491, statusRoom), 17);
     RB_Professional->setChecked(true);
     RB_Employee = new QRadioButton(TaxpayerStatusCaption(tsEmployee), page);
     RB_Employee->setObjectName(u"RB_Employee"_s);

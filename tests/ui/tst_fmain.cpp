@@ -665,7 +665,11 @@ void TestFMain::linksOpenAddresses()
 void TestFMain::fuelPageAtStart()
 {
     showFuelPage();
-    QVERIFY(find<QRadioButton>(u"RB_Professional"_s)->isChecked());
+    auto *professional = find<QRadioButton>(u"RB_Professional"_s);
+    QVERIFY(professional->isChecked());
+    // The whole status caption is shown, left of "Salarié".
+    QVERIFY(professional->sizeHint().width() <= professional->width());
+    QVERIFY(professional->geometry().right() < find<QRadioButton>(u"RB_Employee"_s)->x());
     QCOMPARE(find<QComboBox>(u"E_KmYear"_s)->currentText(), u"2022"_s);
     QCOMPARE(find<QComboBox>(u"E_KmType"_s)->currentText(), u"Voiture de tourisme"_s);
     QCOMPARE(find<QComboBox>(u"E_KmPower"_s)->currentText(), u"3 à 4 CV"_s);
