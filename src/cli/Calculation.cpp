@@ -5,6 +5,7 @@
 #include "FuelScale.h"
 #include "KmScale.h"
 #include "NumberText.h"
+#include "Report.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -86,17 +87,16 @@ bool checkChoices(const TCalcRequest &request, QString &error)
 
 // The annual distance as the page gets it: typed, or written into the field from days.
 bool readDistance(const TCalcRequest &request, const TInputNames &names, long double &distance,
-                  QString &error)
+                  TCalcResult &fields, QString &error)
 {
-    QString text;
     if (!request.ByDays) {
-        if (!readInput(request.Distance, names.Distance, text, error))
+        if (!readInput(request.Distance, names.Distance, fields.AnnualText, error))
             return false;
-        distance = DistanceFromText(text);
+        distance = DistanceFromText(fields.AnnualText);
         return true;
     }
-    QString perDayText;
-    QString daysText;
+    QString &perDayText = fields.PerDayText;
+    QString &daysText = fields.DaysText;
     if (!readInput(request.PerDay, names.PerDay, perDayText, error) ||
         !readInput(request.Days, names.Days, daysText, error))
         return false;
@@ -110,7 +110,8 @@ bool readDistance(const TCalcRequest &request, const TInputNames &names, long do
         error = u"Distance annuelle trop grande : %1 × %2"_s.arg(request.PerDay, request.Days);
         return false;
     }
-    distance = DistanceFromText(DistanceText(product));
+    fields.AnnualText = DistanceText(product);
+    distance = DistanceFromText(fields.AnnualText);
     return true;
 }
 
@@ -138,10 +139,11 @@ bool ComputeRequest(const TCalcRequest &request, const TInputNames &names, TCalc
     if (!checkChoices(request, error))
         return false;
     long double distance = 0;
-    if (!readDistance(request, names, distance, error))
+    TCalcResult fields;
+    if (!readDistance(request, names, distance, fields, error))
         return false;
 
-    result = TCalcResult();
+    result = fields;
     result.Distance = distance;
     if (request.Type == tcKmCost) {
         TKmScale scale;
@@ -170,6 +172,47 @@ bool ComputeRequest(const TCalcRequest &request, const TInputNames &names, TCalc
         return false;
     }
     return true;
+}
+
+TReport RequestReport(const TCalcRequest &request, const TCalcResult &result)
+{
+    const QString year = QString::number(request.Year);
+    const int32_t days = NumOfDaysFromText(result.DaysText);
+    const long double fromDays = DistanceFromDays(days, DistanceByDayFromText(result.PerDayText));
+    if (request.Type == tcKmCost) {
+        const TVehicleKind kind = TVehicleKind(request.Kind);
+        const QStringList powers = PowerCaptions(kind);
+        TKmReportInput input;
+        input.Year = year;
+        input.Kind = VehicleKindCaptions(request.Year).value(request.Kind);
+        input.Power = powers.value(request.Power);
+        input.PerDayText = result.PerDayText;
+        input.DaysText = result.DaysText;
+        input.AnnualText = result.AnnualText;
+        input.ResultText = result.Shown;
+        input.NumOfDays = days;
+        input.DistanceFromDays = fromDays;
+        input.Rate = result.Rate;
+        input.Fixed = result.Fixed;
+        input.Amount = result.Amount;
+        return MakeKmReport(input);
+    }
+    const TFuelVehicleKind kind = TFuelVehicleKind(request.Kind);
+    TFuelReportInput input;
+    input.Year = year;
+    input.Kind = FuelVehicleKindCaptions().value(request.Kind);
+    input.Fuel = FuelKindCaptions().value(request.Fuel);
+    input.FuelShown = kind == fvCar;
+    input.Power = FuelPowerCaptions(kind, request.Status).value(request.Power);
+    input.PerDayText = result.PerDayText;
+    input.DaysText = result.DaysText;
+    input.AnnualText = result.AnnualText;
+    input.ResultText = result.Shown;
+    input.NumOfDays = days;
+    input.DistanceFromDays = fromDays;
+    input.Rate = result.Rate;
+    input.Amount = result.Amount;
+    return MakeFuelReport(input);
 }
 
 QString JsonNumber(long double x)

@@ -28,6 +28,10 @@ struct TCalcResult
     long double Fixed = 0;
     long double Amount = 0;
     QString Shown; // the amount as the calculator page shows it
+    // The entry fields as the page would hold them.
+    QString PerDayText;
+    QString DaysText;
+    QString AnnualText;
 };
 
 // Checks the request and computes it as the calculator page would. On a bad request returns
@@ -41,6 +45,10 @@ struct TInputNames
 };
 bool ComputeRequest(const TCalcRequest &request, const TInputNames &names, TCalcResult &result,
                     QString &error);
+
+// The detail report of a computed request, as the calculator page would print it.
+struct TReport;
+TReport RequestReport(const TCalcRequest &request, const TCalcResult &result);
 
 // The number text of scripts: `digits` significant digits, '.' as decimal separator.
 QString JsonNumber(long double x);

@@ -3,6 +3,9 @@
 
 #include "Batch.h"
 #include "Calculation.h"
+#include "PdfExport.h"
+#include "Printing.h"
+#include "Report.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -15,6 +18,7 @@ const char16_t *const UsageText =
     u"Usage :\n"
     u"  vemora-calc km   [--year A] --kind K [--power P] (--distance D | --per-day X --days N) "
     u"[--json]\n"
+    u"                   [--pdf FICHIER] [--print] [--printer NOM] [--copies N]\n"
     u"  vemora-calc fuel [--year 2022] --kind K [--power P] [--fuel F] [--employee]\n"
     u"                   (--distance D | --per-day X --days N) [--json]\n"
     u"  vemora-calc batch FICHIER     (FICHIER peut être - pour l'entrée standard)\n"
@@ -39,6 +43,9 @@ const char16_t *const UsageText =
     u"  --distance D   distance annuelle en km\n"
     u"  --per-day X    distance par jour en km, avec --days N, nombre de jours travaillés\n"
     u"  --json         résultat détaillé en JSON\n"
+    u"  --pdf FICHIER  enregistre le détail du calcul en PDF (feuille A4 à 600 points par\n"
+    u"                 pouce, ou l'imprimante nommée par --printer)\n"
+    u"  --print        imprime le détail du calcul (--printer NOM, --copies N de 1 à 9)\n"
     u"\n"
     u"Les nombres s'écrivent avec un point ou le séparateur décimal de la langue de "
     u"l'utilisateur.\n";
@@ -48,6 +55,10 @@ struct TParsed
     TCalcRequest Request;
     bool Json = false;
     bool HasKind = false;
+    QString PdfFile;
+    QString Printer;
+    bool Print = false;
+    int Copies = 1;
 };
 
 void writeLine(const std::function<void(std::string_view)> &sink, const QString &text)
@@ -76,12 +87,13 @@ bool parseCalculation(TTypeCalc type, const QStringList &args, TParsed &parsed, 
     QHash<QString, bool> seen;
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString &option = args.at(i);
-        const bool flag =
-            option == u"--json"_s || (type == tcFuelCost && option == u"--employee"_s);
-        const bool valued = option == u"--year"_s || option == u"--kind"_s ||
-                            option == u"--power"_s || option == u"--distance"_s ||
-                            option == u"--per-day"_s || option == u"--days"_s ||
-                            (type == tcFuelCost && option == u"--fuel"_s);
+        const bool flag = option == u"--json"_s || option == u"--print"_s ||
+                          (type == tcFuelCost && option == u"--employee"_s);
+        const bool valued =
+            option == u"--year"_s || option == u"--kind"_s || option == u"--power"_s ||
+            option == u"--distance"_s || option == u"--per-day"_s || option == u"--days"_s ||
+            option == u"--pdf"_s || option == u"--printer"_s || option == u"--copies"_s ||
+            (type == tcFuelCost && option == u"--fuel"_s);
         if (!flag && !valued) {
             error = option.startsWith(u'-') ? u"Option inconnue : %1"_s.arg(option)
                                             : u"Argument inattendu : « %1 »"_s.arg(option);
@@ -95,6 +107,8 @@ bool parseCalculation(TTypeCalc type, const QStringList &args, TParsed &parsed, 
         if (flag) {
             if (option == u"--json"_s)
                 parsed.Json = true;
+            else if (option == u"--print"_s)
+                parsed.Print = true;
             else
                 parsed.Request.Status = tsEmployee;
             continue;
@@ -118,6 +132,17 @@ bool parseCalculation(TTypeCalc type, const QStringList &args, TParsed &parsed, 
         } else if (option == u"--fuel"_s) {
             if (!readWhole(option, value, r.Fuel, error))
                 return false;
+        } else if (option == u"--pdf"_s) {
+            parsed.PdfFile = value;
+        } else if (option == u"--printer"_s) {
+            parsed.Printer = value;
+        } else if (option == u"--copies"_s) {
+            if (!readWhole(option, value, parsed.Copies, error))
+                return false;
+            if (parsed.Copies < 1 || parsed.Copies > 9) {
+                error = u"Nombre de copies hors limites : %1 (de 1 à 9)"_s.arg(value);
+                return false;
+            }
         } else if (option == u"--distance"_s) {
             r.Distance = value;
         } else if (option == u"--per-day"_s) {
@@ -143,6 +168,73 @@ bool parseCalculation(TTypeCalc type, const QStringList &args, TParsed &parsed, 
         return false;
     }
     parsed.Request.ByDays = !distance;
+    if (seen.contains(u"--copies"_s) && !parsed.Print) {
+        error = u"--copies va avec --print"_s;
+        return false;
+    }
+    if (seen.contains(u"--printer"_s) && !parsed.Print && parsed.PdfFile.isEmpty()) {
+        error = u"--printer va avec --print ou --pdf"_s;
+        return false;
+    }
+    if (!parsed.PdfFile.isEmpty() &&
+        !IsAllowedExtension(FileExtension(parsed.PdfFile), u".pdf"_s)) {
+        error =
+            u"L'extension du fichier : %1, n'est pas valide."_s.arg(FileExtension(parsed.PdfFile));
+        return false;
+    }
+    return true;
+}
+
+// Prints or saves the report; false with the reason and the exit status when it fails.
+bool outputReport(const TParsed &parsed, const TCalcResult &result, QString &error, int &status)
+{
+    if (!parsed.Print && parsed.PdfFile.isEmpty())
+        return true;
+    status = 2;
+    if (!parsed.Printer.isEmpty() && !Printers().contains(parsed.Printer)) {
+        error = u"Imprimante inconnue : %1"_s.arg(parsed.Printer);
+        return false;
+    }
+    const TReport report = RequestReport(parsed.Request, result);
+    status = 3;
+    if (!parsed.PdfFile.isEmpty()) {
+        TDeviceCaps caps = VirtualA4Sheet();
+        if (!parsed.Printer.isEmpty()) {
+            SelectCurrentPrinter(parsed.Printer);
+            caps = CapsOf(CurrentPrinter());
+        }
+        TPageList pages{std::make_shared<TRecordedPage>()};
+        RecordReport(*pages.first(), report, caps);
+        QByteArray pdf;
+        QString cause;
+        const QString name =
+            ReportDocumentName(parsed.Request.Type, QString::number(parsed.Request.Year));
+        if (!RenderPagesToPdf(pages, 180, name, QDateTime::currentDateTime(), pdf, cause) ||
+            !WriteFileReplacing(parsed.PdfFile, pdf, cause)) {
+            error = u"Une erreur s'est produite avec le message suivant : %1 Le fichier n'a pas "
+                    u"été sauvegardé."_s.arg(cause);
+            return false;
+        }
+    }
+    if (parsed.Print) {
+        if (Printers().isEmpty()) {
+            error = u"Aucune imprimante n'a été trouvée !"_s;
+            return false;
+        }
+        if (result.Distance <= 0) {
+            error = u"Le kilométrage effectué dans l'année est nul !"_s;
+            status = 2;
+            return false;
+        }
+        SelectCurrentPrinter(parsed.Printer);
+        ResetPrinter();
+        const int sent = PrintReport(report, parsed.Copies);
+        if (sent < parsed.Copies) {
+            error = u"Impression interrompue : %1 copie(s) envoyée(s) sur %2"_s.arg(sent).arg(
+                parsed.Copies);
+            return false;
+        }
+    }
     return true;
 }
 
@@ -156,6 +248,11 @@ int runCalculation(TTypeCalc type, const QStringList &args, const TOutputs &outp
         !ComputeRequest(parsed.Request, names, result, error)) {
         writeLine(outputs.Err, u"vemora-calc : "_s + error);
         return 2;
+    }
+    int status = 0;
+    if (!outputReport(parsed, result, error, status)) {
+        writeLine(outputs.Err, u"vemora-calc : "_s + error);
+        return status;
     }
     writeLine(outputs.Out, parsed.Json ? ResultToJson(parsed.Request, result) : result.Shown);
     return 0;

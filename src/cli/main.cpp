@@ -4,12 +4,15 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLocale>
 #include <QStringList>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -55,10 +58,21 @@ void writeTo(std::FILE *file, std::string_view text)
 
 int main(int argc, char **argv)
 {
+    // A file-size limit reached while saving a PDF is a write error, not the end of the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     InitNumberFormats(QLocale::system());
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
+    // Fonts and printers need the graphical side of Qt, drawn off screen.
+    std::unique_ptr<QGuiApplication> gui;
+    if (args.contains(u"--pdf"_s) || args.contains(u"--print"_s)) {
+        static char platform[] = "-platform";
+        static char offscreen[] = "offscreen";
+        static int guiArgc = 3;
+        static char *guiArgv[] = {argv[0], platform, offscreen, nullptr};
+        gui = std::make_unique<QGuiApplication>(guiArgc, guiArgv);
+    }
     const TOutputs outputs{[](std::string_view text) { writeTo(stdout, text); },
                            [](std::string_view text) { writeTo(stderr, text); }};
     const int status = RunCommandLine(args, outputs, readBatchFile);

@@ -1,0 +1,170 @@
+// A small PDF writer: pages that each show pictures, compressed with Flate.
+#include "PdfWriter.h"
+
+#include <QTimeZone>
+
+#include <zlib.h>
+
+namespace {
+
+// A text string of the document information: ASCII as it is, anything else in UTF-16.
+QByteArray pdfText(const QString &text)
+{
+    bool ascii = true;
+    for (const QChar c : text)
+        ascii = ascii && c.unicode() >= 0x20 && c.unicode() < 0x7F;
+    QByteArray out = "(";
+    if (ascii) {
+        for (const QChar c : text) {
+            if (c == u'(' || c == u')' || c == u'\\')
+                out += '\\';
+            out += char(c.unicode());
+        }
+    } else {
+        out = "<FEFF";
+        for (const QChar c : text)
+            out += QByteArray::number(c.unicode(), 16).rightJustified(4, '0').toUpper();
+        return out + '>';
+    }
+    return out + ')';
+}
+
+QByteArray pdfDate(const QDateTime &when)
+{
+    const QDateTime local = when.isValid() ? when : QDateTime::currentDateTime();
+    const int offset = local.offsetFromUtc();
+    QByteArray zone = offset == 0 ? QByteArray("Z") : QByteArray(offset > 0 ? "+" : "-");
+    if (offset != 0) {
+        const int minutes = std::abs(offset) / 60;
+        zone += QByteArray::number(minutes / 60).rightJustified(2, '0') + '\'' +
+                QByteArray::number(minutes % 60).rightJustified(2, '0') + '\'';
+    }
+    return "(D:" + local.toString(QStringLiteral("yyyyMMddHHmmss")).toLatin1() + zone + ')';
+}
+
+QByteArray number(double value)
+{
+    return QByteArray::number(value, 'f', 4).replace(QByteArray(".0000"), QByteArray());
+}
+
+} // namespace
+
+void TPdfDocument::SetDefaultPageSize(int width, int height)
+{
+    m_defaultWidth = width;
+    m_defaultHeight = height;
+}
+
+void TPdfDocument::AddPage()
+{
+    m_pages.append(TPage{m_defaultWidth, m_defaultHeight, {}, {}});
+}
+
+int TPdfDocument::CurrentPageHeight() const
+{
+    if (m_pages.isEmpty())
+        throw TPdfError("GetPage");
+    return m_pages.last().Height;
+}
+
+bool TPdfDocument::AddImage(const QString &name, QByteArrayView png)
+{
+    std::optional<TPngData> data = ReadPngData(png);
+    if (!data)
+        return false;
+    m_images.append(TImage{name.toLatin1(), std::move(*data)});
+    return true;
+}
+
+void TPdfDocument::DrawImage(const QString &name, double x, double y, double width, double height)
+{
+    if (m_pages.isEmpty())
+        throw TPdfError("GetPage");
+    const QByteArray key = name.toLatin1();
+    for (int i = int(m_images.size()) - 1; i >= 0; --i) {
+        if (m_images[i].Name != key)
+            continue;
+        TPage &page = m_pages.last();
+        page.Content += "q " + number(width) + " 0 0 " + number(height) + ' ' + number(x) + ' ' +
+                        number(y) + " cm /" + key + " Do Q\n";
+        if (!page.Images.contains(i))
+            page.Images.append(i);
+        return;
+    }
+    throw TPdfError("GetImage");
+}
+
+QByteArray TPdfDocument::ToBytes() const
+{
+    // Objects: 1 catalogue, 2 page tree, 3 information, then per page: page, contents; then
+    // the pictures.
+    QByteArray out = "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n";
+    QList<qsizetype> offsets;
+    auto begin = [&](int number) {
+        while (offsets.size() < number)
+            offsets.append(0);
+        offsets[number - 1] = out.size();
+        out += QByteArray::number(number) + " 0 obj\n";
+    };
+    const int firstPage = 4;
+    const int firstImage = firstPage + 2 * int(m_pages.size());
+
+    begin(1);
+    out += "<< /Type /Catalog /Pages 2 0 R >>\nendobj\n";
+    begin(2);
+    out += "<< /Type /Pages /Count " + QByteArray::number(m_pages.size()) + " /Kids [";
+    for (int i = 0; i < m_pages.size(); ++i)
+        out += ' ' + QByteArray::number(firstPage + 2 * i) + " 0 R";
+    out += " ] >>\nendobj\n";
+    begin(3);
+    out += "<< /CreationDate " + pdfDate(m_info.Created) + " /Title " + pdfText(m_info.Title) +
+           " /Subject " + pdfText(m_info.Subject) + " /Author " + pdfText(m_info.Author) +
+           " /Producer (Vemora) >>\nendobj\n";
+
+    for (int i = 0; i < m_pages.size(); ++i) {
+        const TPage &page = m_pages[i];
+        begin(firstPage + 2 * i);
+        out += "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + QByteArray::number(page.Width) +
+               ' ' + QByteArray::number(page.Height) + "] /Resources << /XObject <<";
+        for (int image : page.Images)
+            out +=
+                " /" + m_images[image].Name + ' ' + QByteArray::number(firstImage + image) + " 0 R";
+        out +=
+            " >> >> /Contents " + QByteArray::number(firstPage + 2 * i + 1) + " 0 R >>\nendobj\n";
+        begin(firstPage + 2 * i + 1);
+        out += "<< /Length " + QByteArray::number(page.Content.size()) + " >>\nstream\n" +
+               page.Content + "\nendstream\nendobj\n";
+    }
+    for (int i = 0; i < m_images.size(); ++i) {
+        const TPngData &data = m_images[i].Data;
+        begin(firstImage + i);
+        // The PNG's own zlib stream, undone by Flate and the PNG row predictors.
+        out += "<< /Type /XObject /Subtype /Image /Width " + QByteArray::number(data.Width) +
+               " /Height " + QByteArray::number(data.Height) +
+               " /ColorSpace /DeviceRGB /BitsPerComponent 8 /Filter /FlateDecode"
+               " /DecodeParms << /Predictor 15 /Colors 3 /BitsPerComponent 8 /Columns " +
+               QByteArray::number(data.Width) + " >> /Length " +
+               QByteArray::number(data.Deflated.size()) + " >>\nstream\n";
+        out += data.Deflated;
+        out += "\nendstream\nendobj\n";
+    }
+
+    const qsizetype xref = out.size();
+    out += "xref\n0 " + QByteArray::number(offsets.size() + 1) + "\n0000000000 65535 f \n";
+    for (qsizetype offset : offsets)
+        out += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
+    out += "trailer\n<< /Size " + QByteArray::number(offsets.size() + 1) +
+           " /Root 1 0 R /Info 3 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+    return out;
+}
+
+void DrawPdfImage(TPdfDocument &document, double x, double y, double width, double height,
+                  QByteArrayView png, const QString &name)
+{
+    const std::optional<TPngData> data = ReadPngData(png);
+    if (data && (data->Width == 0 || data->Height == 0))
+        return;
+    if (!document.AddImage(name, png))
+        throw TPdfError("Image PNG illisible");
+    document.DrawImage(name, x, document.CurrentPageHeight() - height - y, width, height);
+}

@@ -1,0 +1,70 @@
+// A small PDF writer: pages that each show pictures, compressed with Flate.
+#pragma once
+
+#include "Png.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <stdexcept>
+
+// Raised when the document is used the wrong way ("GetDoc", "GetPage").
+class TPdfError : public std::logic_error
+{
+public:
+    using std::logic_error::logic_error;
+};
+
+class TPdfDocument
+{
+public:
+    struct TInfo
+    {
+        QDateTime Created;
+        QString Title;
+        QString Subject;
+        QString Author;
+    };
+
+    void SetInfo(const TInfo &info) { m_info = info; }
+    // The size of new pages, in whole points.
+    void SetDefaultPageSize(int width, int height);
+    int DefaultPageWidth() const { return m_defaultWidth; }
+    int DefaultPageHeight() const { return m_defaultHeight; }
+    void AddPage();
+    int PageCount() const { return int(m_pages.size()); }
+    // Height of the current page in points.
+    int CurrentPageHeight() const;
+    // Registers a picture under `name`; false when the PNG cannot be shown as it is.
+    bool AddImage(const QString &name, QByteArrayView png);
+    // Draws a registered picture on the current page; x and y from the lower-left corner.
+    void DrawImage(const QString &name, double x, double y, double width, double height);
+    QByteArray ToBytes() const;
+
+private:
+    struct TImage
+    {
+        QByteArray Name;
+        TPngData Data;
+    };
+    struct TPage
+    {
+        int Width;
+        int Height;
+        QByteArray Content;
+        QList<int> Images; // indexes into m_images
+    };
+
+    TInfo m_info;
+    int m_defaultWidth = 595;
+    int m_defaultHeight = 842;
+    QList<TPage> m_pages;
+    QList<TImage> m_images;
+};
+
+// Places a picture on the current page; x and y measure its top-left corner from the page's
+// top-left corner. Nothing for a picture without pixels.
+void DrawPdfImage(TPdfDocument &document, double x, double y, double width, double height,
+                  QByteArrayView png, const QString &name);

@@ -1,0 +1,149 @@
+// The process-wide printer and the print jobs of reports.
+#include "Printing.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QScopeGuard>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+std::unique_ptr<QPrinter> &printerStorage()
+{
+    static std::unique_ptr<QPrinter> printer;
+    return printer;
+}
+
+std::unique_ptr<QPrinter> makePrinter(const QString &name)
+{
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    const QString chosen = name.isEmpty() ? QPrinterInfo::defaultPrinterName() : name;
+    if (!chosen.isEmpty())
+        printer->setPrinterName(chosen);
+    printer->setCopyCount(1);
+    return printer;
+}
+
+// Runs one print job; false when the printer did not start it.
+template<class Draw> bool printJob(const QString &title, Draw draw)
+{
+    QPrinter &printer = CurrentPrinter();
+    printer.setDocName(title);
+    printer.setCopyCount(1);
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+    // An error while drawing abandons the open job.
+    auto abort = qScopeGuard([&] {
+        if (painter.isActive()) {
+            printer.abort();
+            painter.end();
+        }
+    });
+    draw(painter, CapsOf(printer));
+    abort.dismiss();
+    return painter.end();
+}
+
+} // namespace
+
+QPrinter &CurrentPrinter()
+{
+    std::unique_ptr<QPrinter> &printer = printerStorage();
+    if (!printer)
+        printer = makePrinter(QString());
+    return *printer;
+}
+
+QStringList Printers()
+{
+    return QPrinterInfo::availablePrinterNames();
+}
+
+QString CurrentPrinterName()
+{
+    const QString name = CurrentPrinter().printerName();
+    return Printers().contains(name) ? name : QString();
+}
+
+bool SelectCurrentPrinter(const QString &name)
+{
+    if (!name.isEmpty() && !Printers().contains(name))
+        return false;
+    const QPageLayout::Orientation orientation = CurrentPrinter().pageLayout().orientation();
+    printerStorage() = makePrinter(name);
+    printerStorage()->setPageOrientation(orientation);
+    return true;
+}
+
+void ResetPrinter()
+{
+    QPrinter &printer = CurrentPrinter();
+    const QPageLayout::Orientation orientation = printer.pageLayout().orientation();
+    const QString name = printer.printerName();
+    printerStorage() = makePrinter(name);
+    printerStorage()->setPageOrientation(orientation);
+}
+
+TDeviceCaps CapsOf(QPrinter &printer)
+{
+    TDeviceCaps caps;
+    caps.LogPixelsX = printer.resolution();
+    caps.LogPixelsY = printer.resolution();
+    const QRect sheet = printer.paperRect(QPrinter::DevicePixel).toRect();
+    const QRect printable = printer.pageRect(QPrinter::DevicePixel).toRect();
+    caps.PhysicalWidth = sheet.width();
+    caps.PhysicalHeight = sheet.height();
+    caps.Printable = printable;
+    const QRectF millimetres = printer.pageRect(QPrinter::Millimeter);
+    caps.HorzSizeMm = int(std::lround(millimetres.width()));
+    caps.VertSizeMm = int(std::lround(millimetres.height()));
+    return caps;
+}
+
+int PrintReport(const TReport &report, int copies)
+{
+    int sent = 0;
+    for (int copy = 1; copy <= copies; ++copy) {
+        const bool started =
+            printJob(report.JobTitle, [&](QPainter &painter, const TDeviceCaps &caps) {
+                TPainterTarget target(painter, caps);
+                DrawReport(target, report, false);
+            });
+        if (!started)
+            break;
+        ++sent;
+    }
+    return sent;
+}
+
+void RecordReport(TRecordedPage &page, const TReport &report, const TDeviceCaps &caps)
+{
+    TRecordingTarget target(page, caps);
+    DrawReport(target, report, true);
+}
+
+int PrintRecordedPage(const TRecordedPage &page, int copies, const QString &documentName)
+{
+    int sent = 0;
+    for (int copy = 1; copy <= copies; ++copy) {
+        const bool gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
+        if (gui)
+            QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+        const auto restore = qScopeGuard([gui] {
+            if (gui)
+                QGuiApplication::restoreOverrideCursor();
+        });
+        // A copy the printer does not start prints nothing; the others are still tried.
+        if (printJob(documentName, [&](QPainter &painter, const TDeviceCaps &) {
+                page.Replay(painter, QPoint(0, 0));
+            }))
+            ++sent;
+    }
+    return sent;
+}
