@@ -93,16 +93,17 @@ std::optional<TDialogButton> ShowMessageDialog(const QString &title, const QStri
                 u"</span>"_s);
     box.setInformativeText(bodyHtml(text));
     QList<std::pair<QAbstractButton *, TDialogButton>> made;
+    // One role for all, so that the buttons keep the order they are added in.
     for (TDialogButton button : {dbYes, dbNo, dbOk}) {
         if (!buttons.contains(button))
             continue;
         QPushButton *push = nullptr;
         if (button == dbYes)
-            push = box.addButton(u"&Oui"_s, QMessageBox::YesRole);
+            push = box.addButton(u"&Oui"_s, QMessageBox::ActionRole);
         else if (button == dbNo)
-            push = box.addButton(u"&Non"_s, QMessageBox::NoRole);
+            push = box.addButton(u"&Non"_s, QMessageBox::ActionRole);
         else
-            push = box.addButton(u"OK"_s, QMessageBox::AcceptRole);
+            push = box.addButton(u"OK"_s, QMessageBox::ActionRole);
         made.append({push, button});
     }
     const TDialogButton defaultButton = buttons.contains(dbOk) ? dbOk : dbYes;

@@ -1,0 +1,461 @@
+// Start-up: the program's title, the warning of a second start, the theme and the single-instance
+// lock with its folder.
+#include "FrenchLocale.h"
+#include "ModalWatchdog.h"
+#include "SingleInstance.h"
+#include "Startup.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPalette>
+#include <QScopeGuard>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Sets environment variables for its lifetime and puts the previous values back.
+class TEnvironment
+{
+public:
+    TEnvironment() = default;
+    TEnvironment(const TEnvironment &) = delete;
+    TEnvironment &operator=(const TEnvironment &) = delete;
+    ~TEnvironment()
+    {
+        for (auto it = m_saved.crbegin(); it != m_saved.crend(); ++it) {
+            if (it->second)
+                qputenv(it->first.constData(), *it->second);
+            else
+                qunsetenv(it->first.constData());
+        }
+    }
+    void set(const char *name, const QString &value)
+    {
+        save(name);
+        qputenv(name, QFile::encodeName(value));
+    }
+    void unset(const char *name)
+    {
+        save(name);
+        qunsetenv(name);
+    }
+
+private:
+    void save(const char *name)
+    {
+        std::optional<QByteArray> value;
+        if (qEnvironmentVariableIsSet(name))
+            value = qgetenv(name);
+        m_saved.emplace_back(QByteArray(name), value);
+    }
+    std::vector<std::pair<QByteArray, std::optional<QByteArray>>> m_saved;
+};
+
+// The permission bits of a file or folder, without following a link; -1 when it is missing.
+int modeOf(const QString &path)
+{
+    struct stat info;
+    if (lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return -1;
+    return int(info.st_mode & 07777);
+}
+
+QString octal(int mode)
+{
+    return u"0%1"_s.arg(mode, 3, 8, QChar(u'0'));
+}
+
+const QString LockName = u"Vemora2023Mutex"_s;
+
+// How the runtime folder of a test is offered to the lock.
+enum TRuntimeCase
+{
+    rcMissing,
+    rcUnset,
+    rcEmpty,
+    rcOpenToOthers,
+    rcOpenToGroup,
+    rcLinkToPrivateFolder,
+    rcPlainFile
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(TRuntimeCase)
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void applicationTitle_data();
+    void applicationTitle();
+    void alreadyRunningWarning_data();
+    void alreadyRunningWarning();
+    void themeApplied();
+    void missingThemeReported();
+
+    void lockInPrivateRuntimeFolder();
+    void secondLockInSameProcessFails();
+    void lockFileIsPrivate();
+    void plantedLinkIsNotFollowed_data();
+    void plantedLinkIsNotFollowed();
+    void runtimeFolderNotUsable_data();
+    void runtimeFolderNotUsable();
+    void unsafeFallbackFolderRefused_data();
+    void unsafeFallbackFolderRefused();
+
+private:
+    std::unique_ptr<TModalWatchdog> m_watchdog;
+};
+
+void TestStartup::initTestCase()
+{
+    PinFrenchLocale();
+}
+
+void TestStartup::init()
+{
+    m_watchdog = std::make_unique<TModalWatchdog>();
+}
+
+void TestStartup::cleanup()
+{
+    const QStringList unexpected = m_watchdog->unexpected();
+    const qsizetype pending = m_watchdog->pending();
+    m_watchdog.reset();
+    QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join(u" | "_s)));
+    QCOMPARE(pending, 0);
+}
+
+void TestStartup::applicationTitle_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("title");
+
+    QTest::newRow("capitals with extension") << u"TOOLBOX.EXE"_s << u"Toolbox"_s;
+    QTest::newRow("Linux program without extension") << u"/usr/lib/vemora/vemora"_s << u"vemora"_s;
+    QTest::newRow("mixed case with extension") << u"MyTool.exe"_s << u"Mytool"_s;
+    QTest::newRow("cut at the first dot") << u"VEMORA.bin.x"_s << u"Vemora"_s;
+    QTest::newRow("dots in the folders do not count") << u"/opt/v1.8/VEMORA"_s << u"Vemora"_s;
+    QTest::newRow("accented capitals lowered") << u"/opt/ÉTÉ.exe"_s << u"Été"_s;
+    QTest::newRow("empty path") << QString() << QString();
+}
+
+void TestStartup::applicationTitle()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, title);
+    QCOMPARE(ApplicationTitle(path), title);
+}
+
+void TestStartup::alreadyRunningWarning_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("installed program")
+        << u"/usr/lib/vemora/vemora"_s << u"vemora est déjà en cours d'exécution\u00A0!"_s;
+    QTest::newRow("capitalised program")
+        << u"/opt/VEMORA.bin.x"_s << u"Vemora est déjà en cours d'exécution\u00A0!"_s;
+}
+
+void TestStartup::alreadyRunningWarning()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, text);
+
+    TShownMessage shown;
+    m_watchdog->expect([&shown](QWidget *dialog) {
+        shown = ReadMessageBox(dialog);
+        ClickMessageButton(dialog, u"OK"_s);
+    });
+    ShowAlreadyRunning(path);
+    QCOMPARE(m_watchdog->handled(), 1);
+    QCOMPARE(shown.objectName, u"MessageDialog"_s);
+    QCOMPARE(shown.caption, u"Avertissement"_s);
+    QCOMPARE(shown.icon, QMessageBox::Warning);
+    QCOMPARE(shown.text, u"Avertissement"_s);
+    QCOMPARE(shown.informativeText, text);
+    QCOMPARE(shown.buttons, QStringList{u"OK"_s});
+}
+
+void TestStartup::themeApplied()
+{
+    auto &app = *qApp;
+    const QString styleName = QApplication::style()->name();
+    const QPalette palette = QApplication::palette();
+    const auto restore = qScopeGuard([&app, styleName, palette] {
+        app.setStyleSheet(QString());
+        QApplication::setStyle(QStyleFactory::create(styleName));
+        QApplication::setPalette(palette);
+    });
+
+    QFile resource(u":/themes/Carbon.qss"_s);
+    QVERIFY2(resource.open(QIODevice::ReadOnly | QIODevice::Text),
+             "the Carbon theme is not in the resources");
+    const QString sheet = QString::fromUtf8(resource.readAll());
+    QVERIFY(!sheet.isEmpty());
+
+    QVERIFY(ApplyTheme(app, u"Carbon"_s));
+    QCOMPARE(app.styleSheet(), sheet);
+    QVERIFY(QApplication::palette().color(QPalette::Window) != palette.color(QPalette::Window));
+    QTest::qWait(60); // no dialog
+    QCOMPARE(m_watchdog->handled(), 0);
+}
+
+void TestStartup::missingThemeReported()
+{
+    auto &app = *qApp;
+    const QPalette palette = QApplication::palette();
+    const auto restore = qScopeGuard([&app, palette] {
+        app.setStyleSheet(QString());
+        QApplication::setPalette(palette);
+    });
+    QVERIFY(app.styleSheet().isEmpty());
+
+    TShownMessage shown;
+    m_watchdog->expect([&shown](QWidget *dialog) {
+        shown = ReadMessageBox(dialog);
+        ClickMessageButton(dialog, u"Fer&mer"_s);
+    });
+    QVERIFY(!ApplyTheme(app, u"Inexistant"_s));
+    QCOMPARE(m_watchdog->handled(), 1);
+    QCOMPARE(shown.objectName, u"MessageDialog"_s);
+    QCOMPARE(shown.caption, u"Erreur"_s);
+    QCOMPARE(shown.icon, QMessageBox::Critical);
+    QCOMPARE(shown.text, u"Style 'Inexistant' non trouvé"_s);
+    QCOMPARE(shown.buttons, QStringList{u"Fer&mer"_s});
+    // The default look is kept.
+    QCOMPARE(app.styleSheet(), QString());
+    QCOMPARE(QApplication::palette().color(QPalette::Window), palette.color(QPalette::Window));
+}
+
+void TestStartup::lockInPrivateRuntimeFolder()
+{
+    QTemporaryDir runtime;
+    QVERIFY(runtime.isValid());
+    TEnvironment environment;
+    environment.set("XDG_RUNTIME_DIR", runtime.path());
+
+    QCOMPARE(LockFolder(), runtime.path());
+    TSingleInstance instance;
+    QVERIFY(instance.Acquire(LockName));
+    QCOMPARE(instance.lockPath(), runtime.filePath(LockName));
+    QVERIFY(QFileInfo(instance.lockPath()).isFile());
+}
+
+// flock() locks belong to the open file: a second open of the same file in the same process
+// does not share the first one's lock.
+void TestStartup::secondLockInSameProcessFails()
+{
+    QTemporaryDir runtime;
+    QVERIFY(runtime.isValid());
+    TEnvironment environment;
+    environment.set("XDG_RUNTIME_DIR", runtime.path());
+
+    auto first = std::make_unique<TSingleInstance>();
+    QVERIFY(first->Acquire(LockName));
+    {
+        TSingleInstance second;
+        QVERIFY(!second.Acquire(LockName));
+    }
+    // A failed attempt does not take the lock from its holder.
+    TSingleInstance third;
+    QVERIFY(!third.Acquire(LockName));
+
+    TSingleInstance otherName;
+    QVERIFY(otherName.Acquire(u"AutreVerrou"_s));
+
+    first.reset();
+    TSingleInstance afterFirst;
+    QVERIFY(afterFirst.Acquire(LockName));
+}
+
+void TestStartup::lockFileIsPrivate()
+{
+    QTemporaryDir runtime;
+    QVERIFY(runtime.isValid());
+    TEnvironment environment;
+    environment.set("XDG_RUNTIME_DIR", runtime.path());
+    // With no mask, the mode is the one the program asks for.
+    const mode_t mask = umask(0);
+    const auto restoreMask = qScopeGuard([mask] { umask(mask); });
+
+    TSingleInstance instance;
+    QVERIFY(instance.Acquire(LockName));
+    QCOMPARE(octal(modeOf(runtime.filePath(LockName))), octal(0600));
+}
+
+void TestStartup::plantedLinkIsNotFollowed_data()
+{
+    QTest::addColumn<bool>("targetExists");
+
+    QTest::newRow("link to an existing file") << true;
+    QTest::newRow("link to a missing file") << false;
+}
+
+void TestStartup::plantedLinkIsNotFollowed()
+{
+    QFETCH(bool, targetExists);
+
+    QTemporaryDir runtime;
+    QTemporaryDir elsewhere;
+    QVERIFY(runtime.isValid() && elsewhere.isValid());
+    TEnvironment environment;
+    environment.set("XDG_RUNTIME_DIR", runtime.path());
+
+    const QString target = elsewhere.filePath(u"precieux.txt"_s);
+    const QByteArray contents = "contenu à garder\n";
+    if (targetExists) {
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(contents), contents.size());
+        file.close();
+        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                    QFile::ReadOther));
+    }
+    const int modeBefore = modeOf(target);
+    QVERIFY(QFile::link(target, runtime.filePath(LockName)));
+
+    TSingleInstance instance;
+    QVERIFY(!instance.Acquire(LockName));
+
+    QCOMPARE(octal(modeOf(target)), octal(modeBefore));
+    if (targetExists) {
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), contents);
+    } else {
+        QVERIFY2(!QFileInfo::exists(target), "the lock created the file the link points to");
+    }
+}
+
+void TestStartup::runtimeFolderNotUsable_data()
+{
+    QTest::addColumn<TRuntimeCase>("runtimeCase");
+
+    QTest::newRow("runtime folder missing") << rcMissing;
+    QTest::newRow("runtime variable unset") << rcUnset;
+    QTest::newRow("runtime variable empty") << rcEmpty;
+    QTest::newRow("runtime folder world-readable") << rcOpenToOthers;
+    QTest::newRow("runtime folder readable by the group") << rcOpenToGroup;
+    QTest::newRow("runtime folder a link to a private folder") << rcLinkToPrivateFolder;
+    QTest::newRow("runtime path a plain file") << rcPlainFile;
+}
+
+// A runtime folder that is missing or not private gives way to a private folder of the user's
+// own under the temporary folder.
+void TestStartup::runtimeFolderNotUsable()
+{
+    QFETCH(TRuntimeCase, runtimeCase);
+
+    QTemporaryDir temp;     // stands for /tmp, so the machine's own folder is left alone
+    QTemporaryDir runtimes; // where the runtime folder of the case is made
+    QVERIFY(temp.isValid() && runtimes.isValid());
+    TEnvironment environment;
+    environment.set("TMPDIR", temp.path());
+
+    const QString runtime = runtimes.filePath(u"run"_s);
+    switch (runtimeCase) {
+    case rcMissing:
+        environment.set("XDG_RUNTIME_DIR", runtime);
+        break;
+    case rcUnset:
+        environment.unset("XDG_RUNTIME_DIR");
+        break;
+    case rcEmpty:
+        environment.set("XDG_RUNTIME_DIR", QString());
+        break;
+    case rcOpenToOthers:
+    case rcOpenToGroup:
+        QVERIFY(QDir().mkdir(runtime));
+        QVERIFY(chmod(QFile::encodeName(runtime).constData(),
+                      runtimeCase == rcOpenToOthers ? 0755 : 0750) == 0);
+        environment.set("XDG_RUNTIME_DIR", runtime);
+        break;
+    case rcLinkToPrivateFolder:
+        QVERIFY(QFile::link(runtimes.path(), runtime));
+        environment.set("XDG_RUNTIME_DIR", runtime);
+        break;
+    case rcPlainFile: {
+        QFile file(runtime);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        environment.set("XDG_RUNTIME_DIR", runtime);
+        break;
+    }
+    }
+
+    const QString fallback = QDir(QDir::tempPath()).filePath(u"vemora-%1"_s.arg(geteuid()));
+    QVERIFY2(fallback.startsWith(temp.path()), "the temporary folder does not follow TMPDIR");
+    QCOMPARE(LockFolder(), fallback);
+    QVERIFY(QFileInfo(fallback).isDir());
+    QCOMPARE(octal(modeOf(fallback)), octal(0700));
+
+    TSingleInstance instance;
+    QVERIFY(instance.Acquire(LockName));
+    QCOMPARE(instance.lockPath(), QDir(fallback).filePath(LockName));
+    QVERIFY2(!QFileInfo::exists(QDir(runtime).filePath(LockName)),
+             "the lock was put in the unusable runtime folder");
+}
+
+void TestStartup::unsafeFallbackFolderRefused_data()
+{
+    QTest::addColumn<int>("unsafe");
+
+    QTest::newRow("fallback folder open to others") << 0;
+    QTest::newRow("fallback folder a link to a private folder") << 1;
+    QTest::newRow("fallback path a plain file") << 2;
+}
+
+// Someone else may have planted the fallback folder in the shared temporary folder: the lock
+// is then not taken at all rather than taken in a place others control.
+void TestStartup::unsafeFallbackFolderRefused()
+{
+    QFETCH(int, unsafe);
+
+    QTemporaryDir temp;
+    QTemporaryDir other;
+    QVERIFY(temp.isValid() && other.isValid());
+    TEnvironment environment;
+    environment.set("TMPDIR", temp.path());
+    environment.unset("XDG_RUNTIME_DIR");
+
+    const QString fallback = QDir(temp.path()).filePath(u"vemora-%1"_s.arg(geteuid()));
+    if (unsafe == 0) {
+        QVERIFY(QDir().mkdir(fallback));
+        QVERIFY(chmod(QFile::encodeName(fallback).constData(), 0777) == 0);
+    } else if (unsafe == 1) {
+        QVERIFY(QFile::link(other.path(), fallback));
+    } else {
+        QFile file(fallback);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+
+    QCOMPARE(LockFolder(), QString());
+    TSingleInstance instance;
+    QVERIFY(!instance.Acquire(LockName));
+    QVERIFY(!QFileInfo::exists(QDir(other.path()).filePath(LockName)));
+    QVERIFY(!QFileInfo::exists(QDir(fallback).filePath(LockName)));
+}
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
