@@ -1,15 +1,20 @@
 // Vemora: the mileage and fuel allowance calculator.
 #include "FMain.h"
 #include "NumberText.h"
+#include "PrintUi.h"
 #include "SingleInstance.h"
 #include "Startup.h"
 
 #include <QApplication>
 
+#include <csignal>
+
 using namespace Qt::Literals::StringLiterals;
 
 int main(int argc, char **argv)
 {
+    // A file-size limit reached while saving a PDF is a write error, not the end of the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     InitNumberFormats(QLocale::system());
     // The embedded browser shares the window system's drawing contexts.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
@@ -24,6 +29,7 @@ int main(int argc, char **argv)
     InstallFrenchTranslations(app);
     SubstituteFonts();
     ApplyTheme(app, u"Carbon"_s);
+    DM_Images();
 
     TF_Main F_Main(QCoreApplication::applicationDirPath());
     F_Main.show();

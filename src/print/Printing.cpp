@@ -75,6 +75,9 @@ bool SelectCurrentPrinter(const QString &name)
 {
     if (!name.isEmpty() && !Printers().contains(name))
         return false;
+    // The current printer keeps its settings; another one comes with its driver's defaults.
+    if (!name.isEmpty() && printerStorage() && printerStorage()->printerName() == name)
+        return true;
     const QPageLayout::Orientation orientation = CurrentPrinter().pageLayout().orientation();
     printerStorage() = makePrinter(name);
     printerStorage()->setPageOrientation(orientation);

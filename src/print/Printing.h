@@ -15,8 +15,9 @@ QPrinter &CurrentPrinter();
 QStringList Printers();
 // The name of the current printer; empty when there is none.
 QString CurrentPrinterName();
-// Makes `name` the current printer with its driver's default settings; an empty name
-// selects the system's default printer. False when there is no such printer.
+// Makes `name` the current printer, with its driver's default settings unless it already is
+// the current one; an empty name selects the system's default printer with its defaults.
+// False when there is no such printer.
 bool SelectCurrentPrinter(const QString &name);
 // Back to the driver's defaults for the current printer, keeping it and its orientation.
 void ResetPrinter();

@@ -3,9 +3,15 @@
 
 #include "Controls.h"
 #include "FCopy.h"
+#include "FPrintPreview.h"
+#include "FPrinter.h"
 #include "HomePage.h"
 #include "LinkLabel.h"
 #include "Maker.h"
+#include "MessageDialogs.h"
+#include "NumberEdit.h"
+#include "PrintUi.h"
+#include "Printing.h"
 #include "ShellHelpers.h"
 #include "UrlEncode.h"
 
@@ -17,6 +23,8 @@
 #include <QFrame>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -381,7 +389,118 @@ void TF_Main::ALinkClick(QObject *sender)
         close();
     } else if (sender == L_Print || sender == I_Print) {
         emit printRequested(ActiveTypeCalc(), sender == L_Print);
+        PrintCommand(ActiveTypeCalc(), sender == L_Print);
     }
+}
+
+void TF_Main::PrintCommand(TTypeCalc typeCalc, bool withDialog)
+{
+    if (NoPrinterFound())
+        return;
+    const bool km = typeCalc == tcKmCost;
+    const long double distance = km ? GetDistance() : GetKmDistance();
+    const QString year = km ? E_Year->currentText() : E_KmYear->currentText();
+    if (!(distance > 0)) {
+        ShowWarningBeep(u"Le kilométrage effectué dans l'année est nul !"_s);
+        return;
+    }
+    ResetPrinter();
+    if (!withDialog) {
+        PrintCalcResult(typeCalc, 1, nullptr);
+        return;
+    }
+    const TPrinterChoice choice = ChoosePrinter();
+    if (!choice.Confirmed)
+        return;
+    if (choice.Preview) {
+        ReportYearText() = year;
+        ShowPrintPreview(typeCalc, choice.Copies, 1);
+    } else {
+        PrintCalcResult(typeCalc, choice.Copies, nullptr);
+    }
+}
+
+TF_Main::TPrinterChoice TF_Main::ChoosePrinter()
+{
+    TPrinterChoice choice;
+    TF_Printer F_Printer(this);
+    if (F_Printer.exec() == QDialog::Accepted) {
+        choice.Confirmed = true;
+        choice.Copies = F_Printer.GetNumCopy();
+        choice.Preview = F_Printer.PreviewChecked();
+    }
+    return choice;
+}
+
+void TF_Main::ShowPrintPreview(TTypeCalc typeCalc, int copyCount, int pageCount)
+{
+    TF_PrintPreview F_PrintPreview(this);
+    F_PrintPreview.curTypeCalc = typeCalc;
+    F_PrintPreview.curCopyCount = copyCount;
+    F_PrintPreview.pwDocName = ReportDocumentName(typeCalc, ReportYearText());
+    F_PrintPreview.RecordPages = [this, typeCalc, copyCount](TPageList &pages) {
+        PrintCalcResult(typeCalc, copyCount, &pages);
+    };
+    for (int i = 0; i < pageCount; ++i)
+        F_PrintPreview.LPages.append(std::make_shared<TRecordedPage>());
+    PrintCalcResult(typeCalc, copyCount, &F_PrintPreview.LPages);
+    F_PrintPreview.exec();
+}
+
+TKmReportInput TF_Main::KmReportInput()
+{
+    TKmReportInput input;
+    input.Year = E_Year->currentText();
+    input.Kind = E_Type->currentText();
+    input.Power = E_Power->currentText();
+    input.PerDayText = E_DistanceByDay->text();
+    input.DaysText = E_NumOfDays->text();
+    input.AnnualText = E_Distance->text();
+    input.ResultText = L_Result->text();
+    input.NumOfDays = GetNumOfDays();
+    input.DistanceFromDays = GetDistanceFromDays();
+    input.Rate = m_lastKmCalc.Rate;
+    input.Fixed = m_lastKmCalc.Fixed;
+    input.Amount = m_lastKmCalc.Amount;
+    return input;
+}
+
+TFuelReportInput TF_Main::FuelReportInput()
+{
+    TFuelReportInput input;
+    input.Year = E_KmYear->currentText();
+    input.Kind = E_KmType->currentText();
+    input.Fuel = E_KmFuel->currentText();
+    input.FuelShown = E_KmFuel->isEnabled();
+    input.Power = E_KmPower->currentText();
+    input.PerDayText = E_KmDistanceByDay->text();
+    input.DaysText = E_KmNumOfDays->text();
+    input.AnnualText = E_KmDistance->text();
+    input.ResultText = L_KmResult->text();
+    input.NumOfDays = GetKmNumOfDays();
+    input.DistanceFromDays = GetKmDistanceFromDays();
+    input.Rate = m_lastFuelCalc.Rate;
+    input.Amount = m_lastFuelCalc.Amount;
+    return input;
+}
+
+void TF_Main::PrintCalcResult(TTypeCalc typeCalc, int copyCount, TPageList *pages)
+{
+    TReport report;
+    if (typeCalc == tcKmCost) {
+        ShowKmCost();
+        report = MakeKmReport(KmReportInput());
+    } else {
+        ShowFuelCost();
+        report = MakeFuelReport(FuelReportInput());
+    }
+    if (pages) {
+        // Recorded once, whatever the number of copies.
+        if (!pages->isEmpty())
+            RecordReport(*pages->first(), report, CapsOf(CurrentPrinter()));
+        return;
+    }
+    PrintReport(report, copyCount);
 }
 
 void TF_Main::ShowInformation()

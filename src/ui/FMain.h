@@ -4,6 +4,8 @@
 #include "Classifications.h"
 #include "FuelScale.h"
 #include "KmScale.h"
+#include "PageModel.h"
+#include "Report.h"
 #include "UDeclar.h"
 
 #include <QStringList>
@@ -50,6 +52,10 @@ public:
     long double ComputeFuelCost();
     void ShowFuelCost();
 
+    // Redoes the calculation of that kind, then prints its report in `copyCount` copies on
+    // the current printer, or records it into the first of `pages`.
+    void PrintCalcResult(TTypeCalc typeCalc, int copyCount, TPageList *pages);
+
     const TKmCalcState &LastKmCalc() const { return m_lastKmCalc; }
     const TFuelCalcState &LastFuelCalc() const { return m_lastFuelCalc; }
     // The kind of calculation of the page active in the page control.
@@ -77,6 +83,17 @@ private:
     bool FormKeyDown(QKeyEvent *event);
     void ALinkClick(QObject *sender);
     void ShowInformation();
+    void PrintCommand(TTypeCalc typeCalc, bool withDialog);
+    struct TPrinterChoice
+    {
+        bool Confirmed = false;
+        int Copies = 1;
+        bool Preview = false;
+    };
+    TPrinterChoice ChoosePrinter();
+    void ShowPrintPreview(TTypeCalc typeCalc, int copyCount, int pageCount);
+    TKmReportInput KmReportInput();
+    TFuelReportInput FuelReportInput();
     void L_ShowCalcClick();
     void L_CopyRightClick();
 

@@ -92,6 +92,8 @@ std::optional<TDialogButton> ShowMessageDialog(const QString &title, const QStri
     box.setText(u"<span style=\"font-size:large; font-weight:bold\">"_s + title.toHtmlEscaped() +
                 u"</span>"_s);
     box.setInformativeText(bodyHtml(text));
+    // Room for a file name or a sentence on one line, instead of a narrow column.
+    box.setStyleSheet(u"QLabel#qt_msgbox_informativelabel { min-width: 340px; }"_s);
     QList<std::pair<QAbstractButton *, TDialogButton>> made;
     // One role for all, so that the buttons keep the order they are added in.
     for (TDialogButton button : {dbYes, dbNo, dbOk}) {
@@ -142,6 +144,7 @@ bool ShowWarningBeep(const QString &text)
     box.setWindowModality(Qt::ApplicationModal);
     box.setTextFormat(Qt::RichText);
     box.setText(bodyHtml(text));
+    box.setStyleSheet(u"QLabel#qt_msgbox_label { min-width: 300px; }"_s);
     QPushButton *ok = box.addButton(u"OK"_s, QMessageBox::AcceptRole);
     box.setDefaultButton(ok);
     box.setEscapeButton(ok);
