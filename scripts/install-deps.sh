@@ -5,7 +5,8 @@ set -eu
 PACKAGES="g++ cmake ninja-build pkg-config
 qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-webengine-dev qt6-translations-l10n
 qt6-qpa-plugins libqt6svg6 fonts-liberation fonts-dejavu-core
-libbenchmark-dev
+libbenchmark-dev libpng-dev zlib1g-dev qpdf poppler-utils
+cups printer-driver-cups-pdf
 xvfb xauth xdotool x11-utils"
 
 missing=""

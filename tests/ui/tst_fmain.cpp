@@ -580,14 +580,29 @@ void TestFMain::controlShortcuts()
     QTest::keyClick(year, Qt::Key_F, Qt::AltModifier);
     QVERIFY(m_window->isVisible());
 
-    // Ctrl+N prints the active page's calculation after the printer dialog.
+    // Ctrl+N prints the active page's calculation after the printer dialog; no printer is
+    // installed here, which the print command says first.
+    int noPrinter = 0;
+    auto expectNoPrinter = [this, &noPrinter] {
+        expectDialog([&noPrinter](QWidget *dialog) {
+            noPrinter += dialog->findChildren<QLabel *>().size() > 0 &&
+                         dialog->windowTitle() == u"Avertissement"_s;
+            dialog->close();
+        });
+    };
+    expectNoPrinter();
     QTest::keyClick(year, Qt::Key_N, Qt::ControlModifier);
     QCOMPARE(prints.size(), 1);
     QCOMPARE(prints.at(0).at(0).value<TTypeCalc>(), tcKmCost);
     QCOMPARE(prints.at(0).at(1).toBool(), true);
+    expectNoPrinter();
     QTest::mouseClick(find<QLabel>(u"I_Print"_s), Qt::LeftButton);
     QCOMPARE(prints.size(), 2);
     QCOMPARE(prints.at(1).at(1).toBool(), false); // at once, without the dialog
+    QCOMPARE(noPrinter, 2);
+    m_window->activateWindow();
+    QTRY_VERIFY(m_window->isActiveWindow());
+    year->setFocus();
 
     // Ctrl+I shows the information window.
     QString title;
@@ -603,8 +618,10 @@ void TestFMain::controlShortcuts()
     QTest::mouseClick(find<QLabel>(u"L_Home"_s), Qt::LeftButton);
     QVERIFY(m_window->HomePanelShown());
     QWidget *focus = QApplication::focusWidget() ? QApplication::focusWidget() : m_window.get();
+    expectNoPrinter();
     QTest::keyClick(focus, Qt::Key_N, Qt::ControlModifier);
     QCOMPARE(prints.size(), 3);
+    QCOMPARE(noPrinter, 3);
     QCOMPARE(prints.at(2).at(0).value<TTypeCalc>(), tcFuelCost);
     QTest::keyClick(focus, Qt::Key_F, Qt::ControlModifier);
     QVERIFY(!m_window->isVisible());
@@ -774,6 +791,8 @@ void TestFMain::fuelInputsEmptyAmount()
 
 int main(int argc, char **argv)
 {
+    // No print server: the print command finds no printer.
+    qputenv("CUPS_SERVER", "/nonexistent/cups.sock");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     TestFMain test;
