@@ -180,9 +180,30 @@ void TRecordedPage::ReplayStretched(QPainter &painter, const QRectF &target) con
     painter.restore();
 }
 
+void TFontTarget::SetFont(const QString &family, int size, bool bold)
+{
+    m_font = fontForSize(family, size, bold, m_caps);
+}
+
+void TFontTarget::SetBold(bool bold)
+{
+    m_font.setBold(bold);
+}
+
+int TFontTarget::TextWidth(const QString &text) const
+{
+    return int(std::lround(QFontMetricsF(m_font).horizontalAdvance(text)));
+}
+
+int TFontTarget::TextHeight(const QString &) const
+{
+    const QFontMetricsF metrics(m_font);
+    return int(std::lround(metrics.ascent() + metrics.descent()));
+}
+
 TRecordingTarget::TRecordingTarget(TRecordedPage &page, const TDeviceCaps &caps)
-    : m_page(page)
-    , m_caps(caps)
+    : TFontTarget(caps)
+    , m_page(page)
 {
 }
 
@@ -193,57 +214,15 @@ TRecordingTarget::~TRecordingTarget()
     m_page.m_recorded = true;
 }
 
-void TRecordingTarget::SetFont(const QString &family, int size, bool bold)
-{
-    m_font = fontForSize(family, size, bold, m_caps);
-}
-
-void TRecordingTarget::SetBold(bool bold)
-{
-    m_font.setBold(bold);
-}
-
-int TRecordingTarget::TextWidth(const QString &text) const
-{
-    return int(std::lround(QFontMetricsF(m_font).horizontalAdvance(text)));
-}
-
-int TRecordingTarget::TextHeight(const QString &) const
-{
-    const QFontMetricsF metrics(m_font);
-    return int(std::lround(metrics.ascent() + metrics.descent()));
-}
-
 void TRecordingTarget::TextOut(int x, int y, const QString &text)
 {
     m_ops.append(TTextOp{m_font, QPoint(x, y), text});
 }
 
 TPainterTarget::TPainterTarget(QPainter &painter, const TDeviceCaps &caps)
-    : m_painter(painter)
-    , m_caps(caps)
+    : TFontTarget(caps)
+    , m_painter(painter)
 {
-}
-
-void TPainterTarget::SetFont(const QString &family, int size, bool bold)
-{
-    m_font = fontForSize(family, size, bold, m_caps);
-}
-
-void TPainterTarget::SetBold(bool bold)
-{
-    m_font.setBold(bold);
-}
-
-int TPainterTarget::TextWidth(const QString &text) const
-{
-    return int(std::lround(QFontMetricsF(m_font).horizontalAdvance(text)));
-}
-
-int TPainterTarget::TextHeight(const QString &) const
-{
-    const QFontMetricsF metrics(m_font);
-    return int(std::lround(metrics.ascent() + metrics.descent()));
 }
 
 void TPainterTarget::TextOut(int x, int y, const QString &text)

@@ -103,42 +103,47 @@ private:
 
 using TPageList = QList<std::shared_ptr<TRecordedPage>>;
 
+// The font side of a target: the report's sizes, measured in printer dots.
+class TFontTarget : public TDrawTarget
+{
+public:
+    explicit TFontTarget(const TDeviceCaps &caps)
+        : m_caps(caps)
+    {
+    }
+    const TDeviceCaps &Caps() const override { return m_caps; }
+    void SetFont(const QString &family, int size, bool bold) override;
+    void SetBold(bool bold) override;
+    int TextWidth(const QString &text) const override;
+    int TextHeight(const QString &text) const override;
+
+protected:
+    TDeviceCaps m_caps;
+    QFont m_font;
+};
+
 // Records onto a page; the recording is stored in the page when the target is destroyed.
-class TRecordingTarget : public TDrawTarget
+class TRecordingTarget : public TFontTarget
 {
 public:
     TRecordingTarget(TRecordedPage &page, const TDeviceCaps &caps);
     ~TRecordingTarget() override;
-    const TDeviceCaps &Caps() const override { return m_caps; }
-    void SetFont(const QString &family, int size, bool bold) override;
-    void SetBold(bool bold) override;
-    int TextWidth(const QString &text) const override;
-    int TextHeight(const QString &text) const override;
     void TextOut(int x, int y, const QString &text) override;
 
 private:
     TRecordedPage &m_page;
-    TDeviceCaps m_caps;
-    QFont m_font;
     QList<TTextOp> m_ops;
 };
 
 // Draws on a painter open on a printer (or any device in printer dots).
-class TPainterTarget : public TDrawTarget
+class TPainterTarget : public TFontTarget
 {
 public:
     TPainterTarget(QPainter &painter, const TDeviceCaps &caps);
-    const TDeviceCaps &Caps() const override { return m_caps; }
-    void SetFont(const QString &family, int size, bool bold) override;
-    void SetBold(bool bold) override;
-    int TextWidth(const QString &text) const override;
-    int TextHeight(const QString &text) const override;
     void TextOut(int x, int y, const QString &text) override;
 
 private:
     QPainter &m_painter;
-    TDeviceCaps m_caps;
-    QFont m_font;
 };
 
 // The screen's vertical resolution that recorded fonts are sized with.
