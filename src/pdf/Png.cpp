@@ -120,12 +120,33 @@ std::optional<qsizetype> FindPhysChunk(QByteArrayView png)
     return std::nullopt;
 }
 
+// True when every chunk up to IEND lies whole inside the bytes.
+static bool chunksAreWhole(QByteArrayView png)
+{
+    qint64 position = SignatureSize;
+    const qint64 size = png.size();
+    while (position < size) {
+        if (position + 12 > size)
+            return false;
+        const uint32_t length = readBig32(png.data() + position);
+        if (position + 12 + qint64(length) > size)
+            return false;
+        if (std::memcmp(png.data() + position + 4, "IEND", 4) == 0)
+            return true;
+        position += 12 + qint64(length);
+    }
+    return false;
+}
+
 void SetPngResolution(QByteArray &png, int dpi)
 {
     if (!hasSignature(png))
         return;
     std::optional<qsizetype> data = FindPhysChunk(png);
     if (!data) {
+        // A picture cut short is left as it is rather than given a chunk after its end.
+        if (!chunksAreWhole(png))
+            return;
         // A new pHYs chunk right after IHDR: length 9, type, 9 data bytes, CRC.
         QByteArray chunk(21, '\0');
         writeBig32(chunk.data(), 9);
