@@ -24,6 +24,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <cmath>
 
@@ -200,16 +201,7 @@ void TF_PrintPreview::FormCreate()
     connect(B_FullWidth, &QToolButton::clicked, this, &TF_PrintPreview::FitPageWidthNow);
     connect(B_Quit, &QToolButton::clicked, this, &QDialog::close);
 
-    // 780 x 900, within the screen's work area, centred.
-    QSize size(780, 900);
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        size = size.boundedTo(area.size());
-        resize(size);
-        move(area.center() - QPoint(size.width() / 2, size.height() / 2));
-    } else {
-        resize(size);
-    }
+    PlaceOnScreen();
 }
 
 void TF_PrintPreview::showEvent(QShowEvent *event)
@@ -221,8 +213,26 @@ void TF_PrintPreview::showEvent(QShowEvent *event)
     }
 }
 
+void TF_PrintPreview::PlaceOnScreen()
+{
+    // 780 x 900 with its frame, within the screen's work area, centred on it.
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen) {
+        resize(780, 900);
+        return;
+    }
+    const QRect area = screen->availableGeometry();
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QSize frameSize(frame.left() + frame.right(), frame.top() + frame.bottom());
+    const QSize outer = QSize(780, 900).boundedTo(area.size());
+    resize(outer - frameSize);
+    move(area.x() + (area.width() - outer.width()) / 2,
+         area.y() + (area.height() - outer.height()) / 2);
+}
+
 void TF_PrintPreview::FormShow()
 {
+    PlaceOnScreen(); // again, now that the window's frame is known
     m_pageIndex = 0;
     FitWholePageNow();
     const QString name = CurrentPrinterName();

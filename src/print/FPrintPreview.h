@@ -43,6 +43,7 @@ protected:
 private:
     void FormCreate();
     void FormShow();
+    void PlaceOnScreen();
     void FreePages();
     void ResetPages(int count);
     void FitWholePageNow();

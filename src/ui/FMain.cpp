@@ -25,6 +25,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QOpenGLContext>
 #include <QOpenGLWidget>
 #include <QTabBar>
 #include <QTabWidget>
@@ -147,7 +148,9 @@ void TF_Main::CreateHomePanel()
     P_Browser->setGeometry(0, 0, ClientWidth, ClientHeight - 28);
     // The browser draws through OpenGL: the window is made ready for it from the start, so that
     // adding the browser does not replace the window on the screen.
-    if (QFileInfo(QDir(m_homeFolder).filePath(u"index.html"_s)).isFile())
+    const QOpenGLContext *shared = QOpenGLContext::globalShareContext();
+    if (shared && shared->isValid() &&
+        QFileInfo(QDir(m_homeFolder).filePath(u"index.html"_s)).isFile())
         (new QOpenGLWidget(P_Browser))->hide();
 
     P_Buttons = new QFrame(P_Home);
