@@ -131,8 +131,9 @@ void TF_PrintPreview::FormCreate()
     TB_PrintPreview->setIconSize(QSize(25, 22));
     TB_PrintPreview->setFixedHeight(40);
     TB_PrintPreview->setContentsMargins(5, 2, 0, 2);
-    TB_PrintPreview->setStyleSheet(u"#TB_PrintPreview { border-bottom: 1px solid #808080; }"
-                                   u"#TB_PrintPreview::separator { width: 14px; }"_s);
+    TB_PrintPreview->setStyleSheet(
+        u"#TB_PrintPreview { border-bottom: 1px solid #808080; }"
+        u"#TB_PrintPreview::separator { width: 14px; background: transparent; }"_s);
     const TDM_Images &images = DM_Images();
     auto addButton = [&](const QString &name, int picture, const QString &hint) {
         auto *button = new QToolButton(TB_PrintPreview);
