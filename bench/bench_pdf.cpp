@@ -4,6 +4,7 @@
 #include "PdfExport.h"
 #include "Printing.h"
 #include "Report.h"
+#include "ReportExamples.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -33,20 +34,7 @@ constexpr int ExportDpi = 180;
 // The mileage report of a petrol car driven 30 km a day for 220 days in 2022.
 TReport mileageReport()
 {
-    TKmReportInput input;
-    input.Year = u"2022"_s;
-    input.Kind = u"Automobile thermique"_s;
-    input.Power = u"5 CV"_s;
-    input.PerDayText = u"30"_s;
-    input.DaysText = u"220"_s;
-    input.AnnualText = u"6\u202F600"_s;
-    input.ResultText = u"3\u202F751"_s;
-    input.NumOfDays = 220;
-    input.DistanceFromDays = 6600;
-    input.Rate = 0.357L;
-    input.Fixed = 1395;
-    input.Amount = 3751.2L;
-    return MakeKmReport(input);
+    return MakeKmReport(KmWorkedExample());
 }
 
 TPageList recordedPages()

@@ -1,5 +1,6 @@
 // Start-up: the program's title, the warning of a second start, the theme and the single-instance
 // lock with its folder.
+#include "Environment.h"
 #include "FrenchLocale.h"
 #include "ModalWatchdog.h"
 #include "SingleInstance.h"
@@ -26,44 +27,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-// Sets environment variables for its lifetime and puts the previous values back.
-class TEnvironment
-{
-public:
-    TEnvironment() = default;
-    TEnvironment(const TEnvironment &) = delete;
-    TEnvironment &operator=(const TEnvironment &) = delete;
-    ~TEnvironment()
-    {
-        for (auto it = m_saved.crbegin(); it != m_saved.crend(); ++it) {
-            if (it->second)
-                qputenv(it->first.constData(), *it->second);
-            else
-                qunsetenv(it->first.constData());
-        }
-    }
-    void set(const char *name, const QString &value)
-    {
-        save(name);
-        qputenv(name, QFile::encodeName(value));
-    }
-    void unset(const char *name)
-    {
-        save(name);
-        qunsetenv(name);
-    }
-
-private:
-    void save(const char *name)
-    {
-        std::optional<QByteArray> value;
-        if (qEnvironmentVariableIsSet(name))
-            value = qgetenv(name);
-        m_saved.emplace_back(QByteArray(name), value);
-    }
-    std::vector<std::pair<QByteArray, std::optional<QByteArray>>> m_saved;
-};
 
 // The permission bits of a file or folder, without following a link; -1 when it is missing.
 int modeOf(const QString &path)

@@ -7,6 +7,7 @@
 #include "Png.h"
 #include "Printing.h"
 #include "Report.h"
+#include "ReportExamples.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -229,20 +230,7 @@ bool writeAll(const QString &fileName, const QByteArray &bytes)
 
 TReport kmWorkedExample()
 {
-    TKmReportInput input;
-    input.Year = u"2022"_s;
-    input.Kind = u"Automobile thermique"_s;
-    input.Power = u"5 CV"_s;
-    input.PerDayText = u"30"_s;
-    input.DaysText = u"220"_s;
-    input.AnnualText = Fr(u"6 600"_s);
-    input.ResultText = Fr(u"3 751"_s);
-    input.NumOfDays = 220;
-    input.DistanceFromDays = 6600;
-    input.Rate = 0.357L;
-    input.Fixed = 1395;
-    input.Amount = 3751.2L;
-    return MakeKmReport(input);
+    return MakeKmReport(KmWorkedExample());
 }
 
 std::shared_ptr<TRecordedPage> recordedPage(const TReport &report)

@@ -1,6 +1,7 @@
 // The detail reports: their lines and where they land on a recorded page.
 #include "FrenchLocale.h"
 #include "Report.h"
+#include "ReportExamples.h"
 
 #include <QFontMetricsF>
 #include <QTest>
@@ -25,43 +26,11 @@ QString frText(const QString &text)
     return out;
 }
 
-TKmReportInput kmWorkedExample()
-{
-    TKmReportInput input;
-    input.Year = u"2022"_s;
-    input.Kind = u"Automobile thermique"_s;
-    input.Power = u"5 CV"_s;
-    input.PerDayText = u"30"_s;
-    input.DaysText = u"220"_s;
-    input.AnnualText = Fr(u"6 600"_s);
-    input.ResultText = Fr(u"3 751"_s);
-    input.NumOfDays = 220;
-    input.DistanceFromDays = 6600;
-    input.Rate = 0.357L;
-    input.Fixed = 1395;
-    input.Amount = 3751.2L;
-    return input;
-}
-
-TFuelReportInput fuelWorkedExample()
-{
-    TFuelReportInput input;
-    input.Year = u"2022"_s;
-    input.Kind = u"Voiture de tourisme"_s;
-    input.Fuel = u"Gazole"_s;
-    input.Power = u"5 à 7 CV"_s;
-    input.AnnualText = u"10000"_s;
-    input.ResultText = Fr(u"1 260"_s);
-    input.Rate = 0.126L;
-    input.Amount = 0.126L * 10000; // 1259.9999999999999999
-    return input;
-}
-
 // A mileage report on a distance typed for the year.
 TKmReportInput kmForYear(const QString &annual, long double rate, long double fixed,
                          long double amount, const QString &result)
 {
-    TKmReportInput input = kmWorkedExample();
+    TKmReportInput input = KmWorkedExample();
     input.PerDayText.clear();
     input.DaysText.clear();
     input.NumOfDays = 0;
@@ -191,7 +160,7 @@ void TestReport::reportLines_data()
     const QString fuelAmountLabel = u"Montant des frais de carburant pour l'année 2022 :   "_s;
 
     QTest::newRow("mileage worked example")
-        << MakeKmReport(kmWorkedExample())
+        << MakeKmReport(KmWorkedExample())
         << QStringList{u"Véhicule :   "_s,
                        u"Puissance :   "_s,
                        u"Distance parcourue par jour :   "_s,
@@ -208,7 +177,7 @@ void TestReport::reportLines_data()
                        frText(u"3 751 Euros"_s)};
 
     QTest::newRow("fuel worked example")
-        << MakeFuelReport(fuelWorkedExample())
+        << MakeFuelReport(FuelWorkedExample())
         << QStringList{u"Type de véhicule :   "_s,
                        u"Carburant :   "_s,
                        u"Puissance :   "_s,
@@ -300,11 +269,11 @@ void TestReport::titles_data()
     QTest::addColumn<QString>("jobTitle");
     QTest::addColumn<QString>("documentName");
 
-    QTest::newRow("mileage") << MakeKmReport(kmWorkedExample())
+    QTest::newRow("mileage") << MakeKmReport(KmWorkedExample())
                              << u"Détail des frais kilométriques"_s
                              << u"Impression Frais Kilométriques"_s
                              << u"Détail des frais kilométriques 2022"_s;
-    QTest::newRow("fuel") << MakeFuelReport(fuelWorkedExample())
+    QTest::newRow("fuel") << MakeFuelReport(FuelWorkedExample())
                           << u"Détail des frais forfaitaires de carburant"_s
                           << u"Impression Frais de carburant"_s
                           << u"Détail des frais forfaitaires de carburant 2022"_s;
@@ -336,7 +305,7 @@ void TestReport::drawnLayout_data()
     // a 10 mm gap after the allowance line.
     const QString kmAmountLabel = u"Montant des frais kilométriques pour l'année 2022 :   "_s;
     QTest::newRow("mileage worked example")
-        << MakeKmReport(kmWorkedExample())
+        << MakeKmReport(KmWorkedExample())
         << QStringList{u"Détail des frais kilométriques"_s,
                        u"Véhicule :   "_s,
                        u"Automobile thermique"_s,
@@ -371,7 +340,7 @@ void TestReport::drawnLayout_data()
         << QList<int>{28, 45, 45, 55, 65, 65, 75, 75, 90, 90};
 
     QTest::newRow("fuel worked example")
-        << MakeFuelReport(fuelWorkedExample())
+        << MakeFuelReport(FuelWorkedExample())
         << QStringList{u"Détail des frais forfaitaires de carburant"_s,
                        u"Type de véhicule :   "_s,
                        u"Voiture de tourisme"_s,

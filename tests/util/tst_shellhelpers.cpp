@@ -1,4 +1,5 @@
 // Opening addresses, the failure warnings, the documents folder and the encoding of addresses.
+#include "Environment.h"
 #include "FrenchLocale.h"
 #include "ModalWatchdog.h"
 #include "ShellHelpers.h"
@@ -33,44 +34,6 @@ public:
 
 public slots:
     void openUrl(const QUrl &url) { opened.append(url); }
-};
-
-// Sets environment variables for its lifetime and puts the previous values back.
-class TEnvironment
-{
-public:
-    TEnvironment() = default;
-    TEnvironment(const TEnvironment &) = delete;
-    TEnvironment &operator=(const TEnvironment &) = delete;
-    ~TEnvironment()
-    {
-        for (auto it = m_saved.crbegin(); it != m_saved.crend(); ++it) {
-            if (it->second)
-                qputenv(it->first.constData(), *it->second);
-            else
-                qunsetenv(it->first.constData());
-        }
-    }
-    void set(const char *name, const QString &value)
-    {
-        save(name);
-        qputenv(name, QFile::encodeName(value));
-    }
-    void unset(const char *name)
-    {
-        save(name);
-        qunsetenv(name);
-    }
-
-private:
-    void save(const char *name)
-    {
-        std::optional<QByteArray> value;
-        if (qEnvironmentVariableIsSet(name))
-            value = qgetenv(name);
-        m_saved.emplace_back(QByteArray(name), value);
-    }
-    std::vector<std::pair<QByteArray, std::optional<QByteArray>>> m_saved;
 };
 
 const QString InvalidAddress = u"http://[invalide"_s;
