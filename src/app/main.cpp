@@ -1,7 +1,6 @@
 // Vemora: the mileage and fuel allowance calculator.
 #include "FMain.h"
 #include "NumberText.h"
-#include "PrintUi.h"
 #include "SingleInstance.h"
 #include "Startup.h"
 
@@ -35,7 +34,6 @@ int main(int argc, char **argv)
     InstallFrenchTranslations(app);
     SubstituteFonts();
     ApplyTheme(app, u"Carbon"_s);
-    DM_Images();
 
     TF_Main F_Main(QCoreApplication::applicationDirPath());
     F_Main.show();
