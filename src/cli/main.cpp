@@ -60,6 +60,8 @@ int main(int argc, char **argv)
 {
     // A file-size limit reached while saving a PDF is a write error, not the end of the program.
     std::signal(SIGXFSZ, SIG_IGN);
+    // The program speaks for itself, in French: Qt's own notices stay out of its output.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
     InitNumberFormats(QLocale::system());
     QStringList args;
     for (int i = 1; i < argc; ++i)
