@@ -5,7 +5,7 @@
 #include "FCopy.h"
 #include "FPrintPreview.h"
 #include "FPrinter.h"
-#include "HomePage.h"
+#include "HomeBrowser.h"
 #include "LinkLabel.h"
 #include "Maker.h"
 #include "MessageDialogs.h"
@@ -30,7 +30,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
-#include <QWebEngineView>
 #include <QWindow>
 
 using namespace Qt::Literals::StringLiterals;
@@ -277,12 +276,13 @@ void TF_Main::CreateBrowser()
     if (WebBrowser1)
         return;
     const QString path = QDir(m_homeFolder).filePath(u"index.html"_s);
-    WebBrowser1 = new QWebEngineView(P_Browser);
-    WebBrowser1->setObjectName(u"WebBrowser1"_s);
-    WebBrowser1->setAccessibleName(u"Page d'accueil"_s);
-    WebBrowser1->setPage(new THomePage(MakeHomeProfile(this), WebBrowser1));
+    WebBrowser1 = CreateHomeBrowser(P_Browser);
+    if (!WebBrowser1) {
+        ShowCalcPanel(); // no browser to show the home page with
+        return;
+    }
     WebBrowser1->setGeometry(P_Browser->rect());
-    connect(WebBrowser1, &QWebEngineView::loadFinished, this, [this](bool ok) {
+    connect(WebBrowser1, &THomeBrowser::loadFinished, this, [this](bool ok) {
         // A home page that cannot be shown gives way to the calculator, silently.
         if (m_homeLoadAnswered)
             return;
@@ -291,7 +291,7 @@ void TF_Main::CreateBrowser()
             ShowCalcPanel();
     });
     WebBrowser1->show();
-    WebBrowser1->load(QUrl(u"file://"_s + UrlEncode(path).replace(u'\\', u'/')));
+    WebBrowser1->Load(QUrl(u"file://"_s + UrlEncode(path).replace(u'\\', u'/')));
 }
 
 bool TF_Main::HomePanelShown() const

@@ -17,7 +17,7 @@ class QLabel;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
-class QWebEngineView;
+class THomeBrowser;
 class TLinkLabel;
 class TNumberEdit;
 
@@ -157,7 +157,7 @@ private:
     // Window and panels.
     QWidget *P_Home = nullptr;
     QWidget *P_Browser = nullptr;
-    QWebEngineView *WebBrowser1 = nullptr;
+    THomeBrowser *WebBrowser1 = nullptr;
     QFrame *P_Buttons = nullptr;
     TLinkLabel *L_ShowCalc = nullptr;
     QWidget *P_Calc = nullptr;
