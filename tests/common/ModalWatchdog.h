@@ -25,6 +25,10 @@
 //                    handler left open for more than a second; such a dialog is closed at once,
 //                    so the test fails on the list instead of hanging. Check it is empty.
 //   handled()        the number of dialogs given to handlers; pending() the handlers unused.
+// A handler only goes to a dialog shown after the handler was queued, and each showing of a
+// dialog gets one handler at most: when a nested dialog closes, the dialog under it comes
+// back to the front while its own handler is still at work, and it must not take the handler
+// of the next box. Queue the handler before the action that opens the dialog.
 class TModalWatchdog : public QObject
 {
 public:
@@ -33,12 +37,20 @@ public:
     explicit TModalWatchdog(QObject *parent = nullptr)
         : QObject(parent)
     {
+        // Every window that shows, to know which dialogs came after which handlers.
+        QCoreApplication::instance()->installEventFilter(this);
         m_timer.setInterval(20);
         connect(&m_timer, &QTimer::timeout, this, &TModalWatchdog::look);
         m_timer.start();
     }
 
-    void expect(THandler handler) { m_handlers.append(std::move(handler)); }
+    ~TModalWatchdog() override
+    {
+        if (QCoreApplication *application = QCoreApplication::instance())
+            application->removeEventFilter(this);
+    }
+
+    void expect(THandler handler) { m_handlers.append({std::move(handler), m_shows}); }
     int handled() const { return m_handled; }
     qsizetype pending() const { return m_handlers.size(); }
     QStringList unexpected() const { return m_unexpected; }
@@ -55,38 +67,98 @@ public:
         return line;
     }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && !event->spontaneous() && watched->isWidgetType() &&
+            static_cast<QWidget *>(watched)->isWindow()) {
+            // A new showing: a dialog shown again is a new dialog for the handlers.
+            auto *window = static_cast<QWidget *>(watched);
+            m_shown.removeIf([window](const TShowing &showing) {
+                return !showing.Window || showing.Window == window;
+            });
+            m_shown.append({window, ++m_shows});
+        }
+        return false;
+    }
+
 private:
+    struct TPending
+    {
+        THandler Handler;
+        int QueuedAt = 0; // the showings counted when it was queued
+    };
+
+    struct TShowing
+    {
+        QPointer<QWidget> Window;
+        int Serial = 0;       // its rank among the showings seen
+        bool Taken = false;   // given to a handler, or closed as unexpected
+        bool Running = false; // its handler is at work
+    };
+
+    TShowing *showing(const QWidget *window)
+    {
+        for (TShowing &showing : m_shown) {
+            if (showing.Window == window)
+                return &showing;
+        }
+        return nullptr;
+    }
+
     void look()
     {
         QWidget *modal = QApplication::activeModalWidget();
-        if (!modal || modal != m_answered)
+        if (modal != m_front) {
+            m_front = modal;
             m_waited = 0;
+        }
         if (!modal)
             return;
-        if (modal == m_answered) {
-            // Given to a handler already: leave it time to close.
-            if (++m_waited == 50) {
+        TShowing *shown = showing(modal);
+        if (!shown) {
+            // Shown before the watchdog: no handler was meant for it.
+            m_shown.append({modal, 0});
+            shown = &m_shown.last();
+        }
+        if (shown->Taken) {
+            // While its handler works (and opens nested dialogs) it may stay; after that,
+            // leave it time to close.
+            if (shown->Running) {
+                m_waited = 0;
+            } else if (++m_waited == 50) {
                 m_unexpected.append(QStringLiteral("left open: ") + describe(modal));
                 dismiss(modal);
             }
             return;
         }
-        m_answered = modal;
-        if (m_handlers.isEmpty()) {
+        shown->Taken = true;
+        // Handlers are queued in order: when the first came after the dialog, all did.
+        if (m_handlers.isEmpty() || m_handlers.first().QueuedAt >= shown->Serial) {
             m_unexpected.append(QStringLiteral("unexpected: ") + describe(modal));
             dismiss(modal);
             return;
         }
         ++m_handled;
-        THandler handler = m_handlers.takeFirst();
+        THandler handler = m_handlers.takeFirst().Handler;
         QPointer<QWidget> dialog(modal);
         QMetaObject::invokeMethod(
             this,
-            [handler, dialog] {
+            [this, handler, dialog] {
+                if (!dialog)
+                    return;
+                setRunning(dialog, true);
+                handler(dialog);
                 if (dialog)
-                    handler(dialog);
+                    setRunning(dialog, false);
             },
             Qt::QueuedConnection);
+    }
+
+    void setRunning(const QWidget *dialog, bool running)
+    {
+        if (TShowing *shown = showing(dialog))
+            shown->Running = running;
     }
 
     static void dismiss(QWidget *modal)
@@ -98,8 +170,10 @@ private:
     }
 
     QTimer m_timer;
-    QList<THandler> m_handlers;
-    QPointer<QWidget> m_answered;
+    QList<TPending> m_handlers;
+    QList<TShowing> m_shown;
+    int m_shows = 0;
+    QPointer<QWidget> m_front; // the modal dialog seen at the last look
     int m_waited = 0;
     int m_handled = 0;
     QStringList m_unexpected;

@@ -18,12 +18,20 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPageSize>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
+#include <QRadioButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QScrollArea>
+#include <QSet>
 #include <QSettings>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -32,12 +40,14 @@
 
 #include <cmath>
 #include <memory>
+#include <optional>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
 const QString Queue = u"VemoraPDF"_s;
+const QString SecondQueue = u"VemoraPDF2"_s;
 const QString KmJobTitle = u"Impression Frais Kilométriques"_s;
 const QString FuelJobTitle = u"Impression Frais de carburant"_s;
 const QString KmPreviewTitle = u"Détail des frais kilométriques 2022"_s;
@@ -54,6 +64,30 @@ QSizeF pointsOf(const QString &pageSize)
     return QSizeF(parts.at(0).toDouble(), parts.at(2).toDouble());
 }
 
+// Which way the lines of text run on the first page of a PDF: across the sheet, or down it
+// when the page was printed turned on its side; nothing when there is no text to read.
+std::optional<Qt::Orientation> textDirection(const QString &file)
+{
+    QProcess pdftotext;
+    pdftotext.start(u"pdftotext"_s, {u"-bbox"_s, u"-f"_s, u"1"_s, u"-l"_s, u"1"_s, file, u"-"_s});
+    if (!pdftotext.waitForFinished(30000) || pdftotext.exitStatus() != QProcess::NormalExit ||
+        pdftotext.exitCode() != 0)
+        return {};
+    const QString boxes = QString::fromUtf8(pdftotext.readAllStandardOutput());
+    static const QRegularExpression word(u"<word xMin=\"([-\\d.]+)\" yMin=\"([-\\d.]+)\""_s);
+    // The words of a line share one coordinate: few lines, many places along them.
+    QSet<qint64> lefts;
+    QSet<qint64> tops;
+    for (auto match = word.globalMatch(boxes); match.hasNext();) {
+        const QRegularExpressionMatch box = match.next();
+        lefts.insert(std::llround(box.captured(1).toDouble() * 2));
+        tops.insert(std::llround(box.captured(2).toDouble() * 2));
+    }
+    if (lefts.size() == tops.size())
+        return {};
+    return lefts.size() > tops.size() ? Qt::Horizontal : Qt::Vertical;
+}
+
 // A text that ends with "…" is a beginning, one with "…" inside a beginning and an end.
 bool matches(const QString &shown, const QString &expected)
 {
@@ -63,11 +97,64 @@ bool matches(const QString &shown, const QString &expected)
     return shown.startsWith(expected.left(gap)) && shown.endsWith(expected.mid(gap + 1));
 }
 
+// Picks an item of a combo box with the arrow keys, as a user does; false when it has none.
+bool pickInCombo(QComboBox *combo, const QString &text)
+{
+    const int wanted = combo->findText(text);
+    if (wanted < 0)
+        return false;
+    combo->setFocus(Qt::MouseFocusReason);
+    for (int step = 0; step < combo->count() && combo->currentIndex() != wanted; ++step)
+        QTest::keyClick(combo, combo->currentIndex() < wanted ? Qt::Key_Down : Qt::Key_Up);
+    return combo->currentText() == text;
+}
+
+// Clicks a radio button on its circle and caption, where it takes clicks.
+void clickRadio(QRadioButton *button)
+{
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    const QRect area =
+        button->style()->subElementRect(QStyle::SE_RadioButtonClickRect, &option, button);
+    QTest::mouseClick(button, Qt::LeftButton, {}, area.center());
+}
+
+// The OK (or Cancel) button of a dialog's own button box.
+QPushButton *dialogButton(QWidget *dialog, QDialogButtonBox::StandardButton which)
+{
+    auto *box = dialog->findChild<QDialogButtonBox *>(QString(), Qt::FindDirectChildrenOnly);
+    return box ? box->button(which) : nullptr;
+}
+
 } // namespace
 
 #define FIND_OR_FAIL(variable, Type, parent, name)                                                 \
     auto *variable = (parent)->findChild<Type *>(name);                                            \
     QVERIFY2(variable, qPrintable(u"no control "_s + (name)))
+
+// How a test answers the printer setup.
+struct TSetupAnswer
+{
+    QString printer;        // picked in the setup's list; empty: the one it opens on
+    bool landscape = false; // chosen in the printer's properties
+    QString paper;          // chosen in the printer's properties; empty: left as it is
+    bool confirmed = true;  // OK, or Cancel
+};
+
+// What the printer setup showed.
+struct TSetupSeen
+{
+    bool shown = false;
+    QString objectName;
+    QString caption;
+    QString okCaption;
+    QString printer;      // the printer it opened on
+    QStringList printers; // the printers it offers
+    QRect frame;
+    QRect ownerFrame;
+    bool propertiesShown = false;
+};
 
 class TestPrinting : public QObject
 {
@@ -94,6 +181,13 @@ private slots:
     void exportPdf();
     void commandLinePrint_data();
     void commandLinePrint();
+    void setupFromPrinterDialog_data();
+    void setupFromPrinterDialog();
+    void landscapeSetupOutlivesReset();
+    void setupFromPreview_data();
+    void setupFromPreview();
+    void setupDialogPlacement_data();
+    void setupDialogPlacement();
 
 private:
     void makeWindow();
@@ -107,6 +201,15 @@ private:
     void expectMessage(const QString &button);
     // Checks that the jobs after `mark` are `count` jobs titled `title`, one page each.
     void checkJobs(int mark, int count, const QString &title);
+    // The one job sent after `mark`, once it is over.
+    TCupsJob waitForOneJob(int mark);
+    void addSecondQueue();
+    void removeSecondQueue();
+    // The first queue current again, in portrait, with its driver's defaults.
+    static void restoreCurrentPrinter();
+    // Queues an answer to the printer setup, and to its properties dialog when the answer
+    // sets the orientation or the paper; what the setup showed goes into `seen`.
+    void expectSetup(const TSetupAnswer &answer, TSetupSeen &seen);
 
     std::unique_ptr<TCupsServer> m_cups;
     QTemporaryDir m_emptyHome;
@@ -805,6 +908,396 @@ void TestPrinting::commandLinePrint()
     } else {
         const QList<TCupsJob> sent = m_cups->Jobs(mark);
         QVERIFY2(sent.isEmpty(), qPrintable(TCupsServer::Describe(sent)));
+    }
+}
+
+TCupsJob TestPrinting::waitForOneJob(int mark)
+{
+    if (!m_cups->WaitForJobs(mark, 1))
+        return {};
+    const QList<TCupsJob> jobs = m_cups->Jobs(mark);
+    return jobs.size() == 1 ? jobs.first() : TCupsJob();
+}
+
+void TestPrinting::addSecondQueue()
+{
+    QVERIFY2(m_cups->AddQueue(SecondQueue), qPrintable(m_cups->Error()));
+    QTRY_COMPARE(QPrinterInfo::availablePrinterNames(), (QStringList{Queue, SecondQueue}));
+}
+
+void TestPrinting::removeSecondQueue()
+{
+    restoreCurrentPrinter();
+    QVERIFY2(m_cups->RemoveQueue(SecondQueue), qPrintable(m_cups->Error()));
+    QTRY_COMPARE(QPrinterInfo::availablePrinterNames(), QStringList{Queue});
+}
+
+void TestPrinting::restoreCurrentPrinter()
+{
+    SelectCurrentPrinter(Queue);
+    CurrentPrinter().setPageOrientation(QPageLayout::Portrait);
+    ResetPrinter();
+}
+
+void TestPrinting::expectSetup(const TSetupAnswer &answer, TSetupSeen &seen)
+{
+    m_dialogs->expect([this, answer, &seen](QWidget *dialog) {
+        seen.shown = true;
+        seen.objectName = dialog->objectName();
+        seen.caption = dialog->windowTitle();
+        QVERIFY2(qobject_cast<QPrintDialog *>(dialog),
+                 qPrintable(TModalWatchdog::describe(dialog)));
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->isActiveWindow(), 500);
+        seen.frame = dialog->frameGeometry();
+        seen.ownerFrame =
+            dialog->parentWidget() ? dialog->parentWidget()->frameGeometry() : QRect();
+        FIND_OR_FAIL(printers, QComboBox, dialog, u"printers"_s);
+        FIND_OR_FAIL(properties, QPushButton, dialog, u"properties"_s);
+        QPushButton *ok = dialogButton(dialog, QDialogButtonBox::Ok);
+        QPushButton *cancel = dialogButton(dialog, QDialogButtonBox::Cancel);
+        QVERIFY(ok && cancel);
+        seen.okCaption = ok->text();
+        seen.printer = printers->currentText();
+        for (int i = 0; i < printers->count(); ++i)
+            seen.printers << printers->itemText(i);
+        if (!answer.printer.isEmpty())
+            QVERIFY2(pickInCombo(printers, answer.printer), qPrintable(printers->currentText()));
+        if (answer.landscape || !answer.paper.isEmpty()) {
+            m_dialogs->expect([answer, &seen](QWidget *sheet) {
+                seen.propertiesShown = true;
+                QTRY_VERIFY_WITH_TIMEOUT(sheet->isActiveWindow(), 500);
+                FIND_OR_FAIL(landscape, QRadioButton, sheet, u"landscape"_s);
+                FIND_OR_FAIL(paper, QComboBox, sheet, u"pageSizeCombo"_s);
+                QPushButton *sheetOk = dialogButton(sheet, QDialogButtonBox::Ok);
+                QVERIFY(sheetOk);
+                if (!answer.paper.isEmpty())
+                    QVERIFY2(pickInCombo(paper, answer.paper), qPrintable(paper->currentText()));
+                if (answer.landscape) {
+                    clickRadio(landscape);
+                    QVERIFY(landscape->isChecked());
+                }
+                QTest::mouseClick(sheetOk, Qt::LeftButton);
+            });
+            QTest::mouseClick(properties, Qt::LeftButton);
+            QVERIFY(seen.propertiesShown);
+            QVERIFY(dialog->isVisible());
+        }
+        QTest::mouseClick(answer.confirmed ? ok : cancel, Qt::LeftButton);
+    });
+}
+
+void TestPrinting::setupFromPrinterDialog_data()
+{
+    QTest::addColumn<QString>("pickedInSetup");
+    QTest::addColumn<bool>("confirmed");
+    QTest::addColumn<QString>("current");
+    QTest::newRow("cancelled setup, the queue picked in the list is current")
+        << QString() << false << SecondQueue;
+    QTest::newRow("confirmed setup of the queue picked in the list")
+        << QString() << true << SecondQueue;
+    QTest::newRow("confirmed setup with the other queue picked in it") << Queue << true << Queue;
+}
+
+void TestPrinting::setupFromPrinterDialog()
+{
+    QFETCH(QString, pickedInSetup);
+    QFETCH(bool, confirmed);
+    QFETCH(QString, current);
+    const auto removeQueue = qScopeGuard([this] { removeSecondQueue(); });
+    addSecondQueue();
+    if (QTest::currentTestFailed())
+        return;
+    typeInto(u"E_Distance"_s, u"12000"_s);
+    QCOMPARE(CurrentPrinterName(), Queue);
+
+    QStringList listed;
+    QString currentAfterSetup;
+    QString selectedAfterSetup;
+    m_dialogs->expect([&](QWidget *dialog) {
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->isActiveWindow(), 500);
+        FIND_OR_FAIL(printers, QComboBox, dialog, u"E_Printers"_s);
+        FIND_OR_FAIL(setup, QPushButton, dialog, u"B_Property"_s);
+        FIND_OR_FAIL(cancel, QPushButton, dialog, u"B_Cancel"_s);
+        for (int i = 0; i < printers->count(); ++i)
+            listed << printers->itemText(i);
+        QVERIFY2(pickInCombo(printers, SecondQueue), qPrintable(printers->currentText()));
+        QTest::mouseClick(setup, Qt::LeftButton);
+        currentAfterSetup = CurrentPrinterName();
+        selectedAfterSetup = printers->currentText();
+        // Cancelled: only the setup has chosen the printer.
+        QTest::mouseClick(cancel, Qt::LeftButton);
+    });
+    TSetupSeen seen;
+    expectSetup({pickedInSetup, false, {}, confirmed}, seen);
+    runCommand(u"L_Print"_s);
+
+    QCOMPARE(m_dialogs->handled(), 2);
+    QCOMPARE(listed, (QStringList{Queue, SecondQueue}));
+    QVERIFY(seen.shown);
+    QCOMPARE(seen.objectName, u"PrinterSetupDialog"_s);
+    QCOMPARE(seen.caption, u"Configuration de l'impression"_s);
+    QCOMPARE(seen.okCaption, u"OK"_s);
+    QCOMPARE(seen.printer, SecondQueue); // the setup of the printer picked in the list
+    QCOMPARE(seen.printers, (QStringList{Queue, SecondQueue})); // printers, no file
+    QCOMPARE(currentAfterSetup, current);
+    QCOMPARE(selectedAfterSetup, confirmed ? current : SecondQueue);
+    QCOMPARE(CurrentPrinterName(), current);
+
+    // The next print goes to the current printer.
+    const int mark = m_cups->LastJobId();
+    runCommand(u"I_Print"_s);
+    const TCupsJob job = waitForOneJob(mark);
+    QVERIFY2(job.Id > 0, qPrintable(TCupsServer::Describe(m_cups->Jobs(mark))));
+    QCOMPARE(job.Queue, current);
+    QCOMPARE(job.Title, KmJobTitle);
+    QCOMPARE(textDirection(job.PdfFile), Qt::Horizontal); // upright, as it was set up
+}
+
+void TestPrinting::landscapeSetupOutlivesReset()
+{
+    const auto restore = qScopeGuard([] { restoreCurrentPrinter(); });
+    typeInto(u"E_Distance"_s, u"12000"_s);
+    QCOMPARE(CurrentPrinter().pageLayout().orientation(), QPageLayout::Portrait);
+    int mark = m_cups->LastJobId();
+
+    // The setup from the printer dialog: landscape on A5 paper, then print.
+    struct TPictures
+    {
+        bool portrait = false;
+        bool landscape = false;
+    };
+    TPictures before;
+    TPictures afterSetup;
+    QPageLayout layoutAfterSetup;
+    const auto pictures = [](QWidget *dialog) {
+        const auto *portrait = dialog->findChild<QLabel *>(u"I_Portrait"_s);
+        const auto *landscape = dialog->findChild<QLabel *>(u"I_Landscape"_s);
+        return TPictures{portrait && portrait->isVisible(), landscape && landscape->isVisible()};
+    };
+    m_dialogs->expect([&](QWidget *dialog) {
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->isActiveWindow(), 500);
+        FIND_OR_FAIL(setup, QPushButton, dialog, u"B_Property"_s);
+        FIND_OR_FAIL(ok, QPushButton, dialog, u"B_Ok"_s);
+        before = pictures(dialog);
+        QTest::mouseClick(setup, Qt::LeftButton);
+        afterSetup = pictures(dialog);
+        layoutAfterSetup = CurrentPrinter().pageLayout();
+        QTest::mouseClick(ok, Qt::LeftButton);
+    });
+    TSetupSeen seen;
+    expectSetup({{}, true, u"A5"_s, true}, seen);
+    runCommand(u"L_Print"_s);
+
+    QCOMPARE(m_dialogs->handled(), 3);
+    QVERIFY(seen.propertiesShown);
+    QVERIFY(before.portrait && !before.landscape);
+    QVERIFY(afterSetup.landscape && !afterSetup.portrait);
+    QCOMPARE(layoutAfterSetup.orientation(), QPageLayout::Landscape);
+    QCOMPARE(layoutAfterSetup.pageSize().id(), QPageSize::A5);
+    // Printed as set up: on A5, the page turned on its side (the queue writes every sheet
+    // upright, so the lines of text run down it).
+    TCupsJob job = waitForOneJob(mark);
+    QVERIFY2(job.Id > 0, qPrintable(TCupsServer::Describe(m_cups->Jobs(mark))));
+    QString size = PdfInfo(job.PdfFile).value(u"Page size"_s);
+    QVERIFY2(size.endsWith(u"(A5)"_s), qPrintable(size));
+    QCOMPARE(textDirection(job.PdfFile), Qt::Vertical);
+
+    // The printer dialog opened next, after the print command's reset.
+    TPictures next;
+    m_dialogs->expect([&](QWidget *dialog) {
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->isActiveWindow(), 500);
+        FIND_OR_FAIL(cancel, QPushButton, dialog, u"B_Cancel"_s);
+        next = pictures(dialog);
+        QTest::mouseClick(cancel, Qt::LeftButton);
+    });
+    runCommand(u"L_Print"_s);
+    QCOMPARE(m_dialogs->handled(), 4);
+    QVERIFY(next.landscape && !next.portrait);
+    QCOMPARE(CurrentPrinter().pageLayout().orientation(), QPageLayout::Landscape);
+    QCOMPARE(CurrentPrinter().pageLayout().pageSize().id(), QPageSize::A4);
+
+    // A paper size set on the printer goes too; the orientation stays for the print.
+    CurrentPrinter().setPageSize(QPageSize(QPageSize::A5));
+    mark = m_cups->LastJobId();
+    runCommand(u"I_Print"_s);
+    QCOMPARE(CurrentPrinterName(), Queue);
+    QCOMPARE(CurrentPrinter().pageLayout().orientation(), QPageLayout::Landscape);
+    QCOMPARE(CurrentPrinter().pageLayout().pageSize().id(), QPageSize::A4);
+    job = waitForOneJob(mark);
+    QVERIFY2(job.Id > 0, qPrintable(TCupsServer::Describe(m_cups->Jobs(mark))));
+    QCOMPARE(job.Queue, Queue);
+    size = PdfInfo(job.PdfFile).value(u"Page size"_s);
+    QVERIFY2(size.endsWith(u"(A4)"_s), qPrintable(size));
+    QCOMPARE(textDirection(job.PdfFile), Qt::Vertical);
+}
+
+void TestPrinting::setupFromPreview_data()
+{
+    QTest::addColumn<bool>("confirmed");
+    QTest::addColumn<bool>("landscape");
+    QTest::addColumn<bool>("fullWidth");
+    QTest::addColumn<QString>("pickedInSetup");
+    QTest::newRow("cancelled setup keeps the page") << false << false << false << QString();
+    QTest::newRow("confirmed setup records the page again") << true << false << false << QString();
+    QTest::newRow("landscape setup, whole page") << true << true << false << QString();
+    QTest::newRow("landscape setup, full width") << true << true << true << QString();
+    QTest::newRow("confirmed setup of the other queue") << true << false << false << SecondQueue;
+}
+
+void TestPrinting::setupFromPreview()
+{
+    QFETCH(bool, confirmed);
+    QFETCH(bool, landscape);
+    QFETCH(bool, fullWidth);
+    QFETCH(QString, pickedInSetup);
+    const bool otherQueue = !pickedInSetup.isEmpty();
+    const auto restore = qScopeGuard([this, otherQueue] {
+        ReportYearText().clear();
+        if (otherQueue)
+            removeSecondQueue();
+        else
+            restoreCurrentPrinter();
+    });
+    if (otherQueue)
+        addSecondQueue();
+    if (QTest::currentTestFailed())
+        return;
+    typeInto(u"E_Distance"_s, u"12000"_s);
+    const QString current = otherQueue ? pickedInSetup : Queue;
+
+    m_dialogs->expect([](QWidget *dialog) {
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->isActiveWindow(), 500);
+        FIND_OR_FAIL(preview, QCheckBox, dialog, u"CB_Preview"_s);
+        FIND_OR_FAIL(ok, QPushButton, dialog, u"B_Ok"_s);
+        QTest::mouseClick(preview, Qt::LeftButton);
+        QTest::mouseClick(ok, Qt::LeftButton);
+    });
+    std::shared_ptr<TRecordedPage> pageBefore;
+    std::shared_ptr<TRecordedPage> pageAfter;
+    qsizetype pagesAfter = 0;
+    QString labelBefore;
+    QString labelAfter;
+    bool printEnabled = false;
+    TDeviceCaps printerCaps;
+    QSize sheet;
+    QSize client;
+    m_dialogs->expect([&](QWidget *dialog) {
+        auto *preview = qobject_cast<TF_PrintPreview *>(dialog);
+        QVERIFY2(preview, qPrintable(TModalWatchdog::describe(dialog)));
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->isActiveWindow(), 500);
+        FIND_OR_FAIL(name, QLabel, dialog, u"L_PrinterName"_s);
+        FIND_OR_FAIL(setup, QToolButton, dialog, u"B_CfgPrn"_s);
+        FIND_OR_FAIL(print, QToolButton, dialog, u"B_Print"_s);
+        FIND_OR_FAIL(wide, QToolButton, dialog, u"B_FullWidth"_s);
+        FIND_OR_FAIL(quit, QToolButton, dialog, u"B_Quit"_s);
+        FIND_OR_FAIL(scroll, QScrollArea, dialog, u"SB_Preview"_s);
+        FIND_OR_FAIL(page, QWidget, dialog, u"PB_Preview"_s);
+        QVERIFY(!preview->LPages.isEmpty());
+        pageBefore = preview->LPages.first();
+        labelBefore = name->text();
+        if (fullWidth)
+            QTest::mouseClick(wide, Qt::LeftButton);
+        QTest::mouseClick(setup, Qt::LeftButton);
+        pagesAfter = preview->LPages.size();
+        pageAfter = preview->LPages.value(0);
+        labelAfter = name->text();
+        printEnabled = print->isEnabled();
+        printerCaps = CapsOf(CurrentPrinter());
+        sheet = page->size();
+        client = scroll->viewport()->size();
+        QTest::mouseClick(quit, Qt::LeftButton);
+    });
+    TSetupSeen seen;
+    expectSetup({pickedInSetup, landscape, {}, confirmed}, seen);
+    runCommand(u"L_Print"_s);
+
+    QCOMPARE(m_dialogs->handled(), landscape ? 4 : 3);
+    QVERIFY(seen.shown);
+    QCOMPARE(seen.printer, Queue);
+    QCOMPARE(labelBefore, u"Imprimante actuellement utilisée : "_s + Queue);
+    QCOMPARE(pagesAfter, 1);
+    QVERIFY(pageBefore && pageAfter);
+    QVERIFY(printEnabled);
+    if (!confirmed) {
+        QCOMPARE(pageAfter, pageBefore);
+        QCOMPARE(labelAfter, labelBefore);
+        return;
+    }
+    QVERIFY(pageAfter != pageBefore);
+    QVERIFY(pageAfter->IsRecorded());
+    QCOMPARE(labelAfter, u"Imprimante actuellement utilisée : "_s + current);
+    QCOMPARE(CurrentPrinterName(), current);
+    // Recorded again for the printer as now set up.
+    const TDeviceCaps caps = pageAfter->Caps();
+    QCOMPARE(caps.LogPixelsX, printerCaps.LogPixelsX);
+    QCOMPARE(caps.PhysicalWidth, printerCaps.PhysicalWidth);
+    QCOMPARE(caps.PhysicalHeight, printerCaps.PhysicalHeight);
+    QCOMPARE(caps.Printable, printerCaps.Printable);
+    QCOMPARE(caps.PhysicalWidth > caps.PhysicalHeight, landscape);
+    // Shown in the zoom chosen, in the sheet's new proportions.
+    const double ratio = PageHeightMm(caps) / PageWidthMm(caps);
+    QVERIFY2(std::abs(double(sheet.height()) / sheet.width() - ratio) < 0.01,
+             qPrintable(u"%1 x %2"_s.arg(sheet.width()).arg(sheet.height())));
+    QCOMPARE(sheet.width() > sheet.height(), landscape);
+    if (fullWidth)
+        QCOMPARE(sheet.width(), client.width() - 20);
+    else
+        QVERIFY(sheet.width() == client.width() - 20 || sheet.height() == client.height() - 20);
+}
+
+void TestPrinting::setupDialogPlacement_data()
+{
+    QTest::addColumn<bool>("fromPreview");
+    QTest::newRow("from the printer dialog, below and right of its corner") << false;
+    QTest::newRow("from the preview, centred over it") << true;
+}
+
+void TestPrinting::setupDialogPlacement()
+{
+    QFETCH(bool, fromPreview);
+    const auto clearYear = qScopeGuard([] { ReportYearText().clear(); });
+    typeInto(u"E_Distance"_s, u"12000"_s);
+
+    m_dialogs->expect([fromPreview](QWidget *dialog) {
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->isActiveWindow(), 500);
+        FIND_OR_FAIL(preview, QCheckBox, dialog, u"CB_Preview"_s);
+        FIND_OR_FAIL(setup, QPushButton, dialog, u"B_Property"_s);
+        FIND_OR_FAIL(ok, QPushButton, dialog, u"B_Ok"_s);
+        FIND_OR_FAIL(cancel, QPushButton, dialog, u"B_Cancel"_s);
+        if (fromPreview) {
+            QTest::mouseClick(preview, Qt::LeftButton);
+            QTest::mouseClick(ok, Qt::LeftButton);
+            return;
+        }
+        QTest::mouseClick(setup, Qt::LeftButton);
+        QTest::mouseClick(cancel, Qt::LeftButton);
+    });
+    if (fromPreview) {
+        m_dialogs->expect([](QWidget *dialog) {
+            QTRY_VERIFY_WITH_TIMEOUT(dialog->isActiveWindow(), 500);
+            FIND_OR_FAIL(setup, QToolButton, dialog, u"B_CfgPrn"_s);
+            FIND_OR_FAIL(quit, QToolButton, dialog, u"B_Quit"_s);
+            QTest::mouseClick(setup, Qt::LeftButton);
+            QTest::mouseClick(quit, Qt::LeftButton);
+        });
+    }
+    TSetupSeen seen;
+    expectSetup({{}, false, {}, false}, seen);
+    runCommand(u"L_Print"_s);
+
+    QCOMPARE(m_dialogs->handled(), fromPreview ? 3 : 2);
+    QCOMPARE(seen.objectName, u"PrinterSetupDialog"_s);
+    const auto rectText = [](const QRect &r) {
+        return u"%1 x %2 at %3, %4"_s.arg(r.width()).arg(r.height()).arg(r.x()).arg(r.y());
+    };
+    const QString where =
+        u"setup "_s + rectText(seen.frame) + u" over "_s + rectText(seen.ownerFrame);
+    QVERIFY2(seen.ownerFrame.isValid() && seen.frame.isValid(), qPrintable(where));
+    if (fromPreview) {
+        const QPointF gap = QRectF(seen.frame).center() - QRectF(seen.ownerFrame).center();
+        QVERIFY2(std::abs(gap.x()) <= 1 && std::abs(gap.y()) <= 1, qPrintable(where));
+    } else {
+        QCOMPARE(seen.frame.topLeft(), seen.ownerFrame.topLeft() + QPoint(15, 15));
     }
 }
 
