@@ -72,8 +72,13 @@ bool TPdfDocument::AddImage(const QString &name, QByteArrayView png)
     std::optional<TPngData> data = ReadPngData(png);
     if (!data)
         return false;
-    m_images.append(TImage{name.toLatin1(), std::move(*data)});
+    AddImage(name, std::move(*data));
     return true;
+}
+
+void TPdfDocument::AddImage(const QString &name, TPngData data)
+{
+    m_images.append(TImage{name.toLatin1(), std::move(data)});
 }
 
 void TPdfDocument::DrawImage(const QString &name, double x, double y, double width, double height)
@@ -161,10 +166,11 @@ QByteArray TPdfDocument::ToBytes() const
 void DrawPdfImage(TPdfDocument &document, double x, double y, double width, double height,
                   QByteArrayView png, const QString &name)
 {
-    const std::optional<TPngData> data = ReadPngData(png);
-    if (data && (data->Width == 0 || data->Height == 0))
-        return;
-    if (!document.AddImage(name, png))
+    std::optional<TPngData> data = ReadPngData(png);
+    if (!data)
         throw TPdfError("Image PNG illisible");
+    if (data->Width == 0 || data->Height == 0)
+        return;
+    document.AddImage(name, std::move(*data));
     document.DrawImage(name, x, document.CurrentPageHeight() - height - y, width, height);
 }

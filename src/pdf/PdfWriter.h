@@ -39,6 +39,7 @@ public:
     int CurrentPageHeight() const;
     // Registers a picture under `name`; false when the PNG cannot be shown as it is.
     bool AddImage(const QString &name, QByteArrayView png);
+    void AddImage(const QString &name, TPngData data);
     // Draws a registered picture on the current page; x and y from the lower-left corner.
     void DrawImage(const QString &name, double x, double y, double width, double height);
     QByteArray ToBytes() const;

@@ -1,8 +1,6 @@
 // The process-wide printer and the print jobs of reports.
 #include "Printing.h"
 
-#include <QCursor>
-#include <QGuiApplication>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -27,6 +25,14 @@ std::unique_ptr<QPrinter> makePrinter(const QString &name)
         printer->setPrinterName(chosen);
     printer->setCopyCount(1);
     return printer;
+}
+
+// Puts `name` in place with its driver's defaults, keeping the orientation in force.
+void replacePrinter(const QString &name)
+{
+    const QPageLayout::Orientation orientation = CurrentPrinter().pageLayout().orientation();
+    printerStorage() = makePrinter(name);
+    printerStorage()->setPageOrientation(orientation);
 }
 
 // Runs one print job; false when the printer did not start it.
@@ -78,19 +84,13 @@ bool SelectCurrentPrinter(const QString &name)
     // The current printer keeps its settings; another one comes with its driver's defaults.
     if (!name.isEmpty() && printerStorage() && printerStorage()->printerName() == name)
         return true;
-    const QPageLayout::Orientation orientation = CurrentPrinter().pageLayout().orientation();
-    printerStorage() = makePrinter(name);
-    printerStorage()->setPageOrientation(orientation);
+    replacePrinter(name);
     return true;
 }
 
 void ResetPrinter()
 {
-    QPrinter &printer = CurrentPrinter();
-    const QPageLayout::Orientation orientation = printer.pageLayout().orientation();
-    const QString name = printer.printerName();
-    printerStorage() = makePrinter(name);
-    printerStorage()->setPageOrientation(orientation);
+    replacePrinter(CurrentPrinter().printerName());
 }
 
 TDeviceCaps CapsOf(QPrinter &printer)
@@ -135,13 +135,7 @@ int PrintRecordedPage(const TRecordedPage &page, int copies, const QString &docu
 {
     int sent = 0;
     for (int copy = 1; copy <= copies; ++copy) {
-        const bool gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
-        if (gui)
-            QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-        const auto restore = qScopeGuard([gui] {
-            if (gui)
-                QGuiApplication::restoreOverrideCursor();
-        });
+        const TWaitPointer wait;
         // A copy the printer does not start prints nothing; the others are still tried.
         if (printJob(documentName, [&](QPainter &painter, const TDeviceCaps &) {
                 page.Replay(painter, QPoint(0, 0));

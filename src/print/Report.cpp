@@ -5,7 +5,6 @@
 
 #include <QCursor>
 #include <QGuiApplication>
-#include <QScopeGuard>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -104,16 +103,22 @@ TReport MakeFuelReport(const TFuelReportInput &input)
     return report;
 }
 
+TWaitPointer::TWaitPointer()
+    : m_set(qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr)
+{
+    if (m_set)
+        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+}
+
+TWaitPointer::~TWaitPointer()
+{
+    if (m_set)
+        QGuiApplication::restoreOverrideCursor();
+}
+
 void DrawReport(TDrawTarget &target, const TReport &report, bool recorded)
 {
-    // The hourglass while drawing, the previous pointer back afterwards, also on error.
-    const bool gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
-    if (gui)
-        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    const auto restore = qScopeGuard([gui] {
-        if (gui)
-            QGuiApplication::restoreOverrideCursor();
-    });
+    const TWaitPointer wait; // also restored when drawing fails
 
     const TDeviceCaps &caps = target.Caps();
     target.SetFont(FontFamily, PrinterFontSize(12, recorded, caps), true);

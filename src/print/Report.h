@@ -64,5 +64,18 @@ TReport MakeFuelReport(const TFuelReportInput &input);
 QString ReportJobTitle(TTypeCalc typeCalc);
 QString ReportDocumentName(TTypeCalc typeCalc, const QString &year);
 
+// The hourglass while it lives, when the program has a screen; the previous pointer afterwards.
+class TWaitPointer
+{
+public:
+    TWaitPointer();
+    ~TWaitPointer();
+    TWaitPointer(const TWaitPointer &) = delete;
+    TWaitPointer &operator=(const TWaitPointer &) = delete;
+
+private:
+    bool m_set = false;
+};
+
 // Draws the one-page report; `recorded` when the target is a recorded page.
 void DrawReport(TDrawTarget &target, const TReport &report, bool recorded);

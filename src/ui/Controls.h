@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QString>
 
+#include "NumberEdit.h"
+
 // Fonts are given as family and point size; "Arial" maps to a metric-compatible face.
 inline QFont MakeFont(const QString &family, qreal points, bool bold = false, bool italic = false,
                       bool underline = false)
@@ -48,6 +50,18 @@ inline QComboBox *AddList(QWidget *parent, const QString &name, int left, int to
         list->setAccessibleName(label->text().trimmed());
     }
     return list;
+}
+
+// A numeric entry field at left/top, named for screen readers after its label.
+inline TNumberEdit *AddNumberEdit(QWidget *parent, const QString &name, TNumberEdit::TKind kind,
+                                  int left, int top, int width, QLabel *label)
+{
+    auto *edit = new TNumberEdit(kind, parent);
+    edit->setObjectName(name);
+    edit->setGeometry(left, top, width, 21);
+    label->setBuddy(edit);
+    edit->setAccessibleName(label->text().trimmed());
+    return edit;
 }
 
 // Follows a label's text after a change of its caption.

@@ -25,17 +25,6 @@ QLabel *addFieldLabel(QWidget *page, const QString &name, const QString &text, i
     return label;
 }
 
-TNumberEdit *addFuelEdit(QWidget *page, const QString &name, TNumberEdit::TKind kind, int top,
-                         QLabel *label)
-{
-    auto *edit = new TNumberEdit(kind, page);
-    edit->setObjectName(name);
-    edit->setGeometry(319, top, 230, 21);
-    label->setBuddy(edit);
-    edit->setAccessibleName(label->text().trimmed());
-    return edit;
-}
-
 } // namespace
 
 void TF_Main::CreateFuelPage(QWidget *page)
@@ -86,20 +75,20 @@ void TF_Main::CreateFuelPage(QWidget *page)
 
     QLabel *byDayLabel = addFieldLabel(page, u"L_KmDistanceByDay"_s,
                                        u"Distance parcourue par jour pour travailler"_s, 221);
-    E_KmDistanceByDay =
-        addFuelEdit(page, u"E_KmDistanceByDay"_s, TNumberEdit::TKind::Decimal, 218, byDayLabel);
+    E_KmDistanceByDay = AddNumberEdit(page, u"E_KmDistanceByDay"_s, TNumberEdit::TKind::Decimal,
+                                      319, 218, 230, byDayLabel);
     AddLabel(page, u"L_KmUnitDistanceByDay"_s, u"Km"_s, 561, 221);
 
     QLabel *daysLabel =
         addFieldLabel(page, u"L_KmNumOfDays"_s, u"Nombre de jours travaillés dans l'année"_s, 254);
-    E_KmNumOfDays =
-        addFuelEdit(page, u"E_KmNumOfDays"_s, TNumberEdit::TKind::DayCount, 251, daysLabel);
+    E_KmNumOfDays = AddNumberEdit(page, u"E_KmNumOfDays"_s, TNumberEdit::TKind::DayCount, 319, 251,
+                                  230, daysLabel);
     AddLabel(page, u"L_KmUnitNumOfDays"_s, u"Jours"_s, 561, 254);
 
     QLabel *distanceLabel =
         addFieldLabel(page, u"L_KmDistance"_s, u"Kilométrage effectué dans l'année"_s, 287);
-    E_KmDistance =
-        addFuelEdit(page, u"E_KmDistance"_s, TNumberEdit::TKind::Decimal, 284, distanceLabel);
+    E_KmDistance = AddNumberEdit(page, u"E_KmDistance"_s, TNumberEdit::TKind::Decimal, 319, 284,
+                                 230, distanceLabel);
     AddLabel(page, u"L_KmUnitDistance"_s, u"Km"_s, 561, 287);
 
     B_KmCalc = new QPushButton(u"&Calculer"_s, page);

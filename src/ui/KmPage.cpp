@@ -14,17 +14,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-TNumberEdit *addNumberEdit(QWidget *page, const QString &name, TNumberEdit::TKind kind, int left,
-                           int top, int width, QLabel *label)
-{
-    auto *edit = new TNumberEdit(kind, page);
-    edit->setObjectName(name);
-    edit->setGeometry(left, top, width, 21);
-    label->setBuddy(edit);
-    edit->setAccessibleName(label->text().trimmed());
-    return edit;
-}
-
 QLabel *addVehiclePicture(QWidget *page, const QString &name, const QString &resource)
 {
     auto *picture = new QLabel(page);
@@ -67,19 +56,19 @@ void TF_Main::CreateKmPage(QWidget *page)
 
     QLabel *byDayLabel = AddLabel(page, u"L_DistanceByDay"_s,
                                   u"Distance parcourue par jour pour travailler"_s, 32, 152);
-    E_DistanceByDay = addNumberEdit(page, u"E_DistanceByDay"_s, TNumberEdit::TKind::Decimal, 319,
+    E_DistanceByDay = AddNumberEdit(page, u"E_DistanceByDay"_s, TNumberEdit::TKind::Decimal, 319,
                                     149, 201, byDayLabel);
     AddLabel(page, u"L_UnitDistanceByDay"_s, u"Km"_s, 540, 152);
 
     QLabel *daysLabel =
         AddLabel(page, u"L_NumOfDays"_s, u"Nombre de jours travaillés dans l'année"_s, 32, 183);
-    E_NumOfDays = addNumberEdit(page, u"E_NumOfDays"_s, TNumberEdit::TKind::DayCount, 319, 180, 201,
+    E_NumOfDays = AddNumberEdit(page, u"E_NumOfDays"_s, TNumberEdit::TKind::DayCount, 319, 180, 201,
                                 daysLabel);
     AddLabel(page, u"L_UnitNumOfDays"_s, u"Jours"_s, 540, 183);
 
     QLabel *distanceLabel =
         AddLabel(page, u"L_Distance"_s, u"Kilométrage effectué dans l'année"_s, 32, 215);
-    E_Distance = addNumberEdit(page, u"E_Distance"_s, TNumberEdit::TKind::Decimal, 319, 211, 201,
+    E_Distance = AddNumberEdit(page, u"E_Distance"_s, TNumberEdit::TKind::Decimal, 319, 211, 201,
                                distanceLabel);
     AddLabel(page, u"L_UnitDistance"_s, u"Km"_s, 540, 215);
 

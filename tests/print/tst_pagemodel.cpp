@@ -1,5 +1,6 @@
 // Millimetres and printer dots, font sizes, text placement and recorded pages.
 #include "FrenchLocale.h"
+#include "InkBox.h"
 #include "PageModel.h"
 
 #include <QFontMetricsF>
@@ -49,20 +50,6 @@ private:
     int m_width;
     int m_height;
 };
-
-// The bounding box of the dark pixels of a picture.
-QRect inkBox(const QImage &image)
-{
-    QRect box;
-    for (int y = 0; y < image.height(); ++y) {
-        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            if (qGray(line[x]) < 128)
-                box |= QRect(x, y, 1, 1);
-        }
-    }
-    return box;
-}
 
 } // namespace
 

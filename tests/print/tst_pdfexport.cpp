@@ -2,6 +2,7 @@
 // and vemora-calc --pdf, checked with qpdf and the poppler tools.
 #include "Calculation.h"
 #include "FrenchLocale.h"
+#include "InkBox.h"
 #include "PdfExport.h"
 #include "PdfWriter.h"
 #include "Png.h"
@@ -277,20 +278,6 @@ TDifference compareRgb(const QImage &a, const QImage &b, int threshold)
     }
     result.MeanChannel = double(sum) / (3.0 * a.width() * a.height());
     return result;
-}
-
-// The bounding box of the dark pixels of a picture.
-QRect inkBox(const QImage &image)
-{
-    QRect box;
-    for (int y = 0; y < image.height(); ++y) {
-        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            if (qGray(line[x]) < 128)
-                box |= QRect(x, y, 1, 1);
-        }
-    }
-    return box;
 }
 
 // The PDF without its creation date, which changes from one run to the next.

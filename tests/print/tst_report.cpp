@@ -158,16 +158,17 @@ void TestReport::reportLines_data()
 
     const QString kmAmountLabel = u"Montant des frais kilométriques pour l'année 2022 :   "_s;
     const QString fuelAmountLabel = u"Montant des frais de carburant pour l'année 2022 :   "_s;
+    // The mileage labels with the lines of the distance per day.
+    const QStringList kmLabelsByDays{u"Véhicule :   "_s,
+                                     u"Puissance :   "_s,
+                                     u"Distance parcourue par jour :   "_s,
+                                     u"Nombre de jours travaillés :   "_s,
+                                     u"Distance parcourue dans l'année :   "_s,
+                                     u"Frais kilométriques :   "_s,
+                                     kmAmountLabel};
 
     QTest::newRow("mileage worked example")
-        << MakeKmReport(KmWorkedExample())
-        << QStringList{u"Véhicule :   "_s,
-                       u"Puissance :   "_s,
-                       u"Distance parcourue par jour :   "_s,
-                       u"Nombre de jours travaillés :   "_s,
-                       u"Distance parcourue dans l'année :   "_s,
-                       u"Frais kilométriques :   "_s,
-                       kmAmountLabel}
+        << MakeKmReport(KmWorkedExample()) << kmLabelsByDays
         << QStringList{u"Automobile thermique"_s,
                        u"5 CV"_s,
                        u"30 Km"_s,
@@ -197,21 +198,13 @@ void TestReport::reportLines_data()
     oneDay.NumOfDays = 1;
     oneDay.DistanceFromDays = 30;
     QTest::newRow("mileage for a single day")
-        << MakeKmReport(oneDay)
-        << QStringList{u"Véhicule :   "_s,
-                       u"Puissance :   "_s,
-                       u"Distance parcourue par jour :   "_s,
-                       u"Nombre de jours travaillés :   "_s,
-                       u"Distance parcourue dans l'année :   "_s,
-                       u"Frais kilométriques :   "_s,
-                       kmAmountLabel}
-        << QStringList{u"Automobile thermique"_s,
-                       u"5 CV"_s,
-                       u"30 Km"_s,
-                       u"1 Jour"_s,
-                       u"30 x 1 = 30 Km"_s,
-                       u"30 x 0,606 = 18,18 Euros"_s,
-                       u"18 Euros"_s};
+        << MakeKmReport(oneDay) << kmLabelsByDays << QStringList{u"Automobile thermique"_s,
+                                                                 u"5 CV"_s,
+                                                                 u"30 Km"_s,
+                                                                 u"1 Jour"_s,
+                                                                 u"30 x 1 = 30 Km"_s,
+                                                                 u"30 x 0,606 = 18,18 Euros"_s,
+                                                                 u"18 Euros"_s};
 
     const QStringList kmByYearLabels{u"Véhicule :   "_s, u"Puissance :   "_s,
                                      u"Distance parcourue dans l'année :   "_s,
