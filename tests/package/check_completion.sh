@@ -1,0 +1,108 @@
+#!/bin/bash
+# The bash completion of vemora-calc offers what the program accepts, and only that: each
+# command, option and value it offers is tried on the program itself.
+# Usage: check_completion.sh COMPLETION_FILE VEMORA_CALC
+set -eu
+. "$(dirname "$0")/common.sh"
+calc=$2
+# shellcheck source=/dev/null
+. "$1"
+[ "$(complete -p vemora-calc)" = "complete -F _vemora_calc vemora-calc" ] ||
+    fail "la complétion n'est pas déclarée pour vemora-calc"
+
+# The words offered after "vemora-calc WORDS... CURRENT", one a line, sorted.
+offered() {
+    COMP_WORDS=(vemora-calc "$@")
+    COMP_CWORD=$#
+    COMPREPLY=()
+    _vemora_calc
+    [ ${#COMPREPLY[@]} -eq 0 ] || printf '%s\n' "${COMPREPLY[@]}" | sort
+}
+# vemora-calc's status and error for a command line.
+run() {
+    status=0
+    error=$("$calc" "$@" 2>&1 >/dev/null) || status=$?
+}
+# The words of a list on one line.
+flat() { tr '\n' ' ' <<<"$1" | sed 's/ *$//'; }
+same() { [ "$(flat "$1")" = "$(flat "$2")" ] || fail "$3 : proposé « $(flat "$1") », attendu « $(flat "$2") »"; }
+
+# Commands: each one offered is known to the program, and a prefix narrows them.
+for command in $(offered ""); do
+    run "$command"
+    case $error in *"commande inconnue"* | *"option inconnue"*) fail "commande proposée refusée : $command" ;; esac
+done
+same "$(offered k)" "km" "commandes en k"
+same "$(offered --v)" "--version" "commandes en --v"
+
+# Options: each one offered is accepted, the usage names none that is never offered, and
+# an option already given is not offered again.
+all=""
+for command in km fuel; do
+    for option in $(offered "$command" ""); do
+        run "$command" "$option" 1
+        case $error in *"Option inconnue"*) fail "$command : option proposée refusée : $option" ;; esac
+        all="$all $option"
+    done
+    same "$(offered "$command" --json --per-day 3 "")" \
+        "$(offered "$command" "" | grep -vx -e --json -e --per-day -e --distance)" \
+        "$command après --json --per-day"
+done
+for option in $("$calc" --help | grep -o -- '--[a-z-]*' | sort -u); do
+    case $option in --help | --version) continue ;; esac
+    case " $all " in *" $option "*) ;; *) fail "option jamais proposée : $option" ;; esac
+done
+for option in --fuel --employee; do
+    run km "$option" 1
+    case $error in *"Option inconnue"*) ;; *) fail "km devrait refuser $option" ;; esac
+done
+
+# Values: for each command, the years, vehicle kinds, powers and fuels offered are exactly
+# those the program accepts among a wider range.
+accepted() { # accepted RANGE ARGS-BEFORE-VALUE... -- ARGS-AFTER-VALUE...
+    local range=$1 value before=() after=()
+    shift
+    while [ "$1" != -- ]; do before+=("$1"); shift; done
+    shift
+    after=("$@")
+    for value in $range; do
+        run "${before[@]}" "$value" "${after[@]}"
+        [ $status -ne 0 ] || echo "$value"
+    done | sort
+}
+same "$(offered km --year "")" "$(accepted "$(seq 2009 2025)" km --year -- --kind 0 --distance 1000)" "années km"
+same "$(offered fuel --year "")" "$(accepted "$(seq 2009 2025)" fuel --year -- --kind 0 --distance 1000)" "années fuel"
+for year in 2017 2018 2022; do
+    same "$(offered km --year $year --kind "")" \
+        "$(accepted "$(seq 0 8)" km --year $year --kind -- --distance 1000)" "types km $year"
+done
+same "$(offered fuel --kind "")" "$(accepted "$(seq 0 8)" fuel --kind -- --distance 1000)" "types fuel"
+for kinds in "km 0 1 2 3 4 5" "fuel 0 1" "fuel --employee 0 1"; do
+    read -ra words <<<"$kinds"
+    set -- "${words[@]}"
+    command=$1
+    shift
+    flag=()
+    [ "$1" != --employee ] || { flag=(--employee); shift; }
+    for kind in "$@"; do
+        powers=$(accepted "$(seq 0 6)" "$command" "${flag[@]}" --kind "$kind" --power -- --distance 1000)
+        # A vehicle without power takes any rank and is offered the first one.
+        [ "$(flat "$powers")" != "$(flat "$(seq 0 6)")" ] || powers=0
+        same "$(offered "$command" "${flag[@]}" --kind "$kind" --power "")" "$powers" \
+            "puissances $command ${flag[*]} type $kind"
+    done
+done
+same "$(offered fuel --kind 0 --fuel "")" \
+    "$(accepted "$(seq 0 5)" fuel --kind 0 --fuel -- --distance 1000)" "carburants"
+same "$(offered km --kind 0 --print --copies "")" "$(seq 1 9)" "copies"
+
+# Files: CSV files for batch, PDF files for --pdf, folders on the way.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/dossier"
+touch "$work/calculs.csv" "$work/rapport.pdf" "$work/notes.txt"
+same "$(offered batch "$work/")" "$(printf '%s\n' "$work/calculs.csv" "$work/dossier" | sort)" "fichiers de batch"
+same "$(offered km --pdf "$work/")" "$(printf '%s\n' "$work/dossier" "$work/rapport.pdf" | sort)" "fichiers PDF"
+(cd "$work" && [ "$(offered batch "" | tr '\n' ' ')" = "- calculs.csv dossier " ]) ||
+    fail "batch dans un dossier : $(cd "$work" && offered batch "" | tr '\n' ' ')"
+echo "complétion de vemora-calc : conforme au programme"
