@@ -33,6 +33,16 @@ void ShowAlreadyRunning(const QString &executablePath)
         dkWarning, {dbOk});
 }
 
+void KeepCachesOffDisk()
+{
+    // The browser draws with OpenGL; Mesa's and NVIDIA's drivers read these as they start.
+    QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
+    qputenv("MESA_SHADER_CACHE_DISABLE", "true");
+    qputenv("__GL_SHADER_DISK_CACHE", "0");
+    // The browser's view is written in QML, which Qt would otherwise compile into the cache.
+    qputenv("QML_DISABLE_DISK_CACHE", "1");
+}
+
 void InstallFrenchTranslations(QApplication &app)
 {
     auto *translator = new QTranslator(&app);

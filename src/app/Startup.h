@@ -12,6 +12,11 @@ QString ApplicationTitle(const QString &executablePath);
 // The warning of a second start while the calculator runs.
 void ShowAlreadyRunning(const QString &executablePath);
 
+// Keeps Qt and the graphics driver from storing compiled shaders and scripts in the user's cache
+// folder: the program writes nothing but the PDF files the user asks for. Must run before the
+// application object is made.
+void KeepCachesOffDisk();
+
 // Qt's own dialogs in French.
 void InstallFrenchTranslations(QApplication &app);
 

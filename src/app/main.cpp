@@ -5,8 +5,6 @@
 #include "Startup.h"
 
 #include <QApplication>
-#include <QFile>
-#include <QFileInfo>
 
 #include <csignal>
 
@@ -17,13 +15,10 @@ int main(int argc, char **argv)
     // A file-size limit reached while saving a PDF is a write error, not the end of the program.
     std::signal(SIGXFSZ, SIG_IGN);
     InitNumberFormats(QLocale::system());
-    // The embedded browser shares the window system's drawing contexts; without a home page
-    // there is no browser, and no need to prepare them.
-    const QString programFolder =
-        QFileInfo(QFile::symLinkTarget(u"/proc/self/exe"_s)).absolutePath();
-    if (QFileInfo(programFolder + u"/index.html"_s).isFile())
-        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    KeepCachesOffDisk();
     QApplication app(argc, argv);
+    // Ties the window to its desktop entry (its name and icon in the task bar).
+    QGuiApplication::setDesktopFileName(u"fr.ostrel.Vemora"_s);
 
     TSingleInstance instance;
     if (!instance.Acquire(u"Vemora2023Mutex"_s)) {

@@ -1,24 +1,33 @@
-// The page of the embedded browser: the local home page only, in a profile that keeps nothing.
+// The rules of the embedded browser: the local home page only, addresses elsewhere handed to
+// the user's own browser.
 #pragma once
 
-#include <QWebEnginePage>
+#include <QObject>
+#include <QUrl>
+#include <QVariant>
 
-class QWebEngineProfile;
+class QWidget;
 
-// An off-the-record profile: no cache, cookies or storage on disk, and no downloads. It must
-// outlive the pages that use it.
-QWebEngineProfile *MakeHomeProfile(QObject *parent);
+// Whether the browser may show `url`: local files and blank or inline pages only. A link to
+// anything else, clicked on the page itself, is handed to the user's own browser.
+bool AcceptHomeNavigation(const QUrl &url, bool linkClicked, bool isMainFrame, QWidget *owner);
 
-class THomePage : public QWebEnginePage
+// What the home page's script calls back into.
+class THomePolicy : public QObject
 {
     Q_OBJECT
 
 public:
-    THomePage(QWebEngineProfile *profile, QObject *parent);
+    explicit THomePolicy(QWidget *owner);
 
-protected:
-    // Local files open here; any other address opens in the user's own browser.
-    bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
-    // Pop-up windows are refused.
-    QWebEnginePage *createWindow(WebWindowType type) override;
+    Q_INVOKABLE bool acceptNavigation(const QUrl &url, int navigationType, bool isMainFrame);
+    Q_INVOKABLE void loadFinished(bool ok);
+    Q_INVOKABLE void scriptDone(int ticket, const QVariant &result);
+
+signals:
+    void pageLoaded(bool ok);
+    void scriptAnswered(int ticket, const QVariant &result);
+
+private:
+    QWidget *m_owner;
 };

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <csetjmp>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -115,6 +116,8 @@ std::optional<qsizetype> FindPhysChunk(QByteArrayView png)
         const uint32_t length = readBig32(png.data() + position);
         if (std::memcmp(png.data() + position + 4, "pHYs", 4) == 0)
             return qsizetype(position + 8);
+        if (std::memcmp(png.data() + position + 4, "IEND", 4) == 0)
+            break; // what follows the picture's end is not part of it
         position += 8 + qint64(length) + 4;
     }
     return std::nullopt;
@@ -140,7 +143,8 @@ static bool chunksAreWhole(QByteArrayView png)
 
 void SetPngResolution(QByteArray &png, int dpi)
 {
-    if (!hasSignature(png))
+    // pHYs holds pixels per metre in 32 bits: 1 to about 109 million dots per inch.
+    if (dpi <= 0 || dpi > int(std::numeric_limits<uint32_t>::max() * 0.0254) || !hasSignature(png))
         return;
     std::optional<qsizetype> data = FindPhysChunk(png);
     if (!data) {

@@ -21,6 +21,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSettings>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -356,6 +357,11 @@ void TF_PrintPreview::B_SavePdfClick()
 
 bool TF_PrintPreview::AskSaveFileName(QString &fileName)
 {
+    // Qt's file dialog writes its history and folders into Qt's own settings file of the user
+    // (QtProject.conf) when it closes; the program keeps nothing between runs, so that file is
+    // sent where nothing can be written, even by root.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, u"/dev/null"_s);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, u"/dev/null"_s);
     QFileDialog dialog(this, u"Enregistrer l'aperçu sous"_s);
     dialog.setObjectName(u"SaveDialog"_s);
     dialog.setAcceptMode(QFileDialog::AcceptSave);

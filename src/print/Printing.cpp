@@ -6,6 +6,8 @@
 #include <QPrinterInfo>
 #include <QScopeGuard>
 
+#include <cups/cups.h>
+
 #include <cmath>
 #include <memory>
 
@@ -35,7 +37,36 @@ void replacePrinter(const QString &name)
     printerStorage()->setPageOrientation(orientation);
 }
 
-// Runs one print job; false when the printer did not start it.
+// Qt hands a finished job to the print server without saying whether the server took it. The
+// print library's answer to that hand-over tells of a queue that refuses jobs or of a server
+// that is gone; a server that stops while the job comes in may leave no error there, so the
+// server must also still answer, and not list our newest job there as cancelled or aborted.
+bool serverTookJob(const QPrinter &printer)
+{
+    if (printer.outputFormat() != QPrinter::NativeFormat)
+        return true;
+    if (cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE)
+        return false;
+    const QByteArray queue = printer.printerName().section(u'/', 0, 0).toLocal8Bit();
+    cups_job_t *jobs = nullptr;
+    const int count =
+        cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.constData(), 1, CUPS_WHICHJOBS_ALL);
+    if (count < 0)
+        return false;
+    const cups_job_t *newest = nullptr;
+    for (int i = 0; i < count; ++i) {
+        if (!newest || jobs[i].id > newest->id)
+            newest = &jobs[i];
+    }
+    const bool dropped =
+        newest && printer.docName() == QString::fromLocal8Bit(newest->title) &&
+        (newest->state == IPP_JSTATE_CANCELED || newest->state == IPP_JSTATE_ABORTED);
+    cupsFreeJobs(count, jobs);
+    return !dropped;
+}
+
+// Runs one print job; false when the printer did not start it or the print server did not
+// take it.
 template<class Draw> bool printJob(const QString &title, Draw draw)
 {
     QPrinter &printer = CurrentPrinter();
@@ -53,7 +84,7 @@ template<class Draw> bool printJob(const QString &title, Draw draw)
     });
     draw(painter, CapsOf(printer));
     abort.dismiss();
-    return painter.end();
+    return painter.end() && serverTookJob(printer);
 }
 
 } // namespace

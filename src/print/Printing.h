@@ -26,11 +26,13 @@ void ResetPrinter();
 TDeviceCaps CapsOf(QPrinter &printer);
 
 // Prints `copies` copies of the report, one job of one page per copy, named after the report.
-// Stops quietly at the first job the printer does not start; returns the jobs sent.
+// Stops quietly at the first job the printer does not start or the print server does not take;
+// returns the jobs the server took (a paused queue takes them and holds them).
 int PrintReport(const TReport &report, int copies);
 
 // Records the report into `page` against a printer of those capabilities.
 void RecordReport(TRecordedPage &page, const TReport &report, const TDeviceCaps &caps);
 
-// Prints a recorded page at its natural size, in `copies` jobs named `documentName`.
+// Prints a recorded page at its natural size, in `copies` jobs named `documentName`; returns the
+// jobs the print server took.
 int PrintRecordedPage(const TRecordedPage &page, int copies, const QString &documentName);

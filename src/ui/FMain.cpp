@@ -25,8 +25,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QOpenGLContext>
-#include <QOpenGLWidget>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -99,7 +97,6 @@ TF_Main::TF_Main(const QString &homeFolder, QWidget *parent)
 {
     setObjectName(u"F_Main"_s);
     setWindowTitle(u"Calculatrice de frais kilométriques"_s);
-    setWindowIcon(QIcon(u":/images/vemora.svg"_s));
     // A fixed border with the minimise button and the system menu only.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -118,13 +115,25 @@ TF_Main::~TF_Main()
 void TF_Main::FormCreate()
 {
     CreateHomePanel();
+    L_ShowCalc->setTextColor(LinkHoverColor);
+    // With a home page, the window opens on it: the calculator is built just after the window
+    // is first drawn, or as soon as something needs it.
+    m_calcPanelPending = true;
+    if (!QFileInfo(QDir(m_homeFolder).filePath(u"index.html"_s)).isFile())
+        EnsureCalcPanel();
+}
+
+void TF_Main::EnsureCalcPanel()
+{
+    if (!m_calcPanelPending)
+        return;
+    m_calcPanelPending = false;
     CreateCalcPanel();
     // The print picture's frame: 3 pixels left of it and 2 above.
     S_BtnBorder->move(I_Print->x() - 3, I_Print->y() - 2);
     SetSiteAddress(u"https://www.impots.gouv.fr/simulateur-bareme-kilometrique"_s);
     m_kmPowerWork.clear();
     m_fuelPowerWork.clear();
-    L_ShowCalc->setTextColor(LinkHoverColor);
     for (TLinkLabel *link : {L_Close, L_Print, L_Infos, L_Home})
         link->setTextColor(LinkColor);
     L_Title->setStyleSheet(u"color: #FFFFFF;"_s);
@@ -145,12 +154,6 @@ void TF_Main::CreateHomePanel()
     P_Browser = new QWidget(P_Home);
     P_Browser->setObjectName(u"P_Browser"_s);
     P_Browser->setGeometry(0, 0, ClientWidth, ClientHeight - 28);
-    // The browser draws through OpenGL: the window is made ready for it from the start, so that
-    // adding the browser does not replace the window on the screen.
-    const QOpenGLContext *shared = QOpenGLContext::globalShareContext();
-    if (shared && shared->isValid() &&
-        QFileInfo(QDir(m_homeFolder).filePath(u"index.html"_s)).isFile())
-        (new QOpenGLWidget(P_Browser))->hide();
 
     P_Buttons = new QFrame(P_Home);
     P_Buttons->setObjectName(u"P_Buttons"_s);
@@ -250,6 +253,8 @@ void TF_Main::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (!m_shownOnce) {
         m_shownOnce = true;
+        // The picture is drawn from its outline at several sizes: not before the window is up.
+        QTimer::singleShot(0, this, [this] { setWindowIcon(QIcon(u":/images/vemora.svg"_s)); });
         FormShow();
     }
 }
@@ -261,14 +266,35 @@ void TF_Main::FormShow()
         ShowCalcPanel();
         return;
     }
-    // The browser engine starts only once the window has been drawn, so that start-up never
-    // waits for it.
+    // The calculator, then the browser engine, are prepared once the window has been drawn, so
+    // that start-up never waits for them.
     QWindow *window = windowHandle();
     if (window && !window->isExposed()) {
-        m_browserAwaitsExpose = true;
+        m_awaitsExpose = true;
         return;
     }
-    QTimer::singleShot(0, this, &TF_Main::CreateBrowser);
+    QTimer::singleShot(0, this, &TF_Main::PrepareAfterShow);
+}
+
+void TF_Main::PrepareAfterShow()
+{
+    // The calculator, then the browser engine, each hold the window up for a moment while they
+    // are made: they wait until the keyboard and the mouse have been left alone for a while.
+    m_quietDelay.setSingleShot(true);
+    m_quietDelay.setInterval(QuietDelay);
+    connect(&m_quietDelay, &QTimer::timeout, this, &TF_Main::PrepareWhenQuiet,
+            Qt::UniqueConnection);
+    m_quietDelay.start();
+}
+
+void TF_Main::PrepareWhenQuiet()
+{
+    if (m_calcPanelPending) {
+        EnsureCalcPanel();
+        m_quietDelay.start();
+        return;
+    }
+    CreateBrowser();
 }
 
 void TF_Main::CreateBrowser()
@@ -281,6 +307,7 @@ void TF_Main::CreateBrowser()
         ShowCalcPanel(); // no browser to show the home page with
         return;
     }
+    WebBrowser1->setObjectName(u"WebBrowser1"_s);
     WebBrowser1->setGeometry(P_Browser->rect());
     connect(WebBrowser1, &THomeBrowser::loadFinished, this, [this](bool ok) {
         // A home page that cannot be shown gives way to the calculator, silently.
@@ -301,13 +328,15 @@ bool TF_Main::HomePanelShown() const
 
 void TF_Main::ShowCalcPanel()
 {
+    EnsureCalcPanel();
     P_Home->hide();
     P_Calc->show();
 }
 
 void TF_Main::ShowHomePanel()
 {
-    P_Calc->hide();
+    if (P_Calc)
+        P_Calc->hide();
     P_Home->show();
 }
 
@@ -322,18 +351,29 @@ void TF_Main::L_ShowCalcClick()
 
 TTypeCalc TF_Main::ActiveTypeCalc() const
 {
-    return PC_Main->currentWidget() == TS_Bareme ? tcKmCost : tcFuelCost;
+    return !PC_Main || PC_Main->currentWidget() == TS_Bareme ? tcKmCost : tcFuelCost;
 }
 
 bool TF_Main::eventFilter(QObject *watched, QEvent *event)
 {
     // This filter sees every event of the program once: key presses before the focused
     // control, the year lists losing the focus, and the window's first exposure.
-    if (m_browserAwaitsExpose && event->type() == QEvent::Expose && watched == windowHandle() &&
+    if (m_awaitsExpose && event->type() == QEvent::Expose && watched == windowHandle() &&
         windowHandle()->isExposed()) {
-        m_browserAwaitsExpose = false;
-        QTimer::singleShot(0, this, &TF_Main::CreateBrowser);
+        m_awaitsExpose = false;
+        QTimer::singleShot(0, this, &TF_Main::PrepareAfterShow);
         return false;
+    }
+    if (m_quietDelay.isActive()) {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::MouseButtonPress:
+        case QEvent::Wheel:
+            m_quietDelay.start(); // the user is busy: what remains waits a little longer
+            break;
+        default:
+            break;
+        }
     }
     if (event->type() == QEvent::FocusOut && (watched == E_Year || watched == E_KmYear)) {
         // Leaving the year list for another control, not for its own drop-down list.
@@ -366,7 +406,7 @@ bool TF_Main::FormKeyDown(QKeyEvent *event)
     if (modifiers == Qt::ControlModifier) {
         switch (event->key()) {
         case Qt::Key_F:
-            ALinkClick(L_Close);
+            close(); // as "Fermer" does
             break;
         case Qt::Key_I:
             ALinkClick(L_Infos);
@@ -391,6 +431,7 @@ bool TF_Main::FormKeyDown(QKeyEvent *event)
 
 void TF_Main::ALinkClick(QObject *sender)
 {
+    EnsureCalcPanel();
     if (sender == L_Infos || sender == I_Infos) {
         ShowInformation();
     } else if (sender == L_Close) {

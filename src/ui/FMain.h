@@ -9,6 +9,7 @@
 #include "UDeclar.h"
 
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
 
 class QComboBox;
@@ -77,6 +78,9 @@ private:
     void FormShow();
     void CreateHomePanel();
     void CreateCalcPanel();
+    void EnsureCalcPanel();
+    void PrepareAfterShow();
+    void PrepareWhenQuiet();
     void CreateBrowser();
     void ShowCalcPanel();
     void ShowHomePanel();
@@ -142,7 +146,11 @@ private:
     QString m_homeFolder;
     bool m_shownOnce = false;
     bool m_homeLoadAnswered = false;
-    bool m_browserAwaitsExpose = false;
+    bool m_awaitsExpose = false;
+    bool m_calcPanelPending = false;
+    // Time without keys or clicks after which the calculator, then the browser engine, are made.
+    static constexpr int QuietDelay = 100;
+    QTimer m_quietDelay;
 
     TKmScale m_kmScale{};
     TFuelScale m_fuelScale{};

@@ -3,7 +3,12 @@
 #pragma once
 
 #include <QUrl>
+#include <QVariant>
 #include <QWidget>
+
+#include <functional>
+
+class QWindow;
 
 class THomeBrowser : public QWidget
 {
@@ -12,12 +17,22 @@ class THomeBrowser : public QWidget
 public:
     using QWidget::QWidget;
     virtual void Load(const QUrl &url) = 0;
+    // The page shown and its title.
+    virtual QUrl Url() const = 0;
+    virtual QString Title() const = 0;
+    // Runs a script on the page shown; `done` receives its result.
+    virtual void RunScript(const QString &script, std::function<void(const QVariant &)> done) = 0;
+    // The window the page is drawn in, which receives the pointer and the keys.
+    virtual QWindow *Surface() const = 0;
+    // The web view itself (its profile, settings and signals).
+    virtual QObject *View() const = 0;
 
 signals:
     void loadFinished(bool ok);
 };
 
-// The module's one entry point: a browser on `parent`.
+// The module's one entry point: a browser on `parent`, or nothing when the browser engine
+// cannot be started.
 using TCreateHomeBrowser = THomeBrowser *(*)(QWidget *parent);
 inline constexpr char CreateHomeBrowserName[] = "VemoraCreateHomeBrowser";
 

@@ -336,15 +336,24 @@ QString NumberToShortText(long double x)
     const int len = writeNumber(x, ShortTextDigits, ShortTextDigits, fmt, buf);
     if (len < 0)
         return QStringLiteral("0");
-    // Drop the trailing zeros of the decimals, and the separator when none remains.
-    QString text = ReverseText(QStringView(buf, len));
+    // Drop the trailing zeros of the decimals, and the separator when none remains. In the
+    // exponent form they are those of the digits before the exponent: "1E+20" stays 10^20.
+    QString exponent;
+    QString whole = QString::fromUtf16(buf, len);
+    if (const qsizetype e = whole.indexOf(u'E'); e >= 0) {
+        exponent = whole.sliced(e);
+        whole.truncate(e);
+    }
+    if (!whole.contains(AppNumberFormat().DecimalSeparator))
+        return whole + exponent;
+    QString text = ReverseText(whole);
     qsizetype zeros = 0;
     while (zeros < text.size() && text.at(zeros) == u'0')
         ++zeros;
     text.remove(0, zeros);
     if (text.startsWith(AppNumberFormat().DecimalSeparator))
         text.remove(0, 1);
-    return ReverseText(text);
+    return ReverseText(text) + exponent;
 }
 
 QString NormalizeNumberText(QStringView text)

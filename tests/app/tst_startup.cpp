@@ -3,6 +3,7 @@
 #include "Environment.h"
 #include "FrenchLocale.h"
 #include "ModalWatchdog.h"
+#include "PlantedLink.h"
 #include "SingleInstance.h"
 #include "Startup.h"
 
@@ -287,15 +288,10 @@ void TestStartup::plantedLinkIsNotFollowed()
     environment.set("XDG_RUNTIME_DIR", runtime.path());
 
     const QString target = elsewhere.filePath(u"precieux.txt"_s);
-    const QByteArray contents = "contenu à garder\n";
-    if (targetExists) {
-        QFile file(target);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QCOMPARE(file.write(contents), contents.size());
-        file.close();
-        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                    QFile::ReadOther));
-    }
+    QVERIFY(MakeLinkTarget(target, targetExists));
+    if (targetExists)
+        QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner |
+                                                  QFile::ReadGroup | QFile::ReadOther));
     const int modeBefore = modeOf(target);
     QVERIFY(QFile::link(target, runtime.filePath(LockName)));
 
@@ -303,13 +299,7 @@ void TestStartup::plantedLinkIsNotFollowed()
     QVERIFY(!instance.Acquire(LockName));
 
     QCOMPARE(octal(modeOf(target)), octal(modeBefore));
-    if (targetExists) {
-        QFile file(target);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), contents);
-    } else {
-        QVERIFY2(!QFileInfo::exists(target), "the lock created the file the link points to");
-    }
+    CheckLinkTargetKept(target, targetExists);
 }
 
 void TestStartup::runtimeFolderNotUsable_data()

@@ -1,19 +1,29 @@
-// Two starts of the real program on a private X server: the second one warns and leaves, the
-// first runs on; once the first has ended, a new start runs normally.
+// Starts of the real program on a private X server: the second one warns and leaves, the first
+// runs on; once the first has ended, a new start runs normally. Twenty starts at once give one
+// window; a link planted at the lock's place is not written through; without a runtime folder
+// the lock goes to a private folder; a session leaves nothing in the user's folders.
+#include "Files.h"
+#include "PlantedLink.h"
+#include "ProcessTree.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QScopeGuard>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 #include <utility>
 
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -21,6 +31,24 @@ namespace {
 
 const QString MainWindowName = u"^Calculatrice de frais kilom"_s;
 const QString WarningName = u"^Avertissement$"_s;
+const QString LockName = u"Vemora2023Mutex"_s;
+
+// The process holding a flock() on the file, from /proc/locks; -1 when none does.
+qint64 lockHolder(const QString &file)
+{
+    struct stat info;
+    QFile locks(u"/proc/locks"_s);
+    if (stat(QFile::encodeName(file).constData(), &info) != 0 || !locks.open(QIODevice::ReadOnly))
+        return -1;
+    // "1: FLOCK  ADVISORY  WRITE 1234 08:01:5678 0 EOF": the last part of the device is the inode.
+    const QString inode = u":%1"_s.arg(info.st_ino);
+    for (const QString &line : QString::fromLatin1(locks.readAll()).split(u'\n')) {
+        const QStringList fields = line.split(u' ', Qt::SkipEmptyParts);
+        if (fields.size() > 5 && fields.at(1) == u"FLOCK"_s && fields.at(5).endsWith(inode))
+            return fields.at(4).toLongLong();
+    }
+    return -1;
+}
 
 // A started process dies with the test, even when the test itself is killed.
 void dieWithParent()
@@ -51,9 +79,17 @@ private slots:
     void secondStartWarnsAndLeaves();
     void newStartAfterTheFirstEnded_data();
     void newStartAfterTheFirstEnded();
+    void twentyStartsAtOnce();
+    void plantedLinkNotWrittenThrough_data();
+    void plantedLinkNotWrittenThrough();
+    void missingRuntimeFolder();
+    void sessionLeavesNothingBehind();
 
 private:
-    QProcess *startProgram();
+    // Starts the program with the test's display, runtime folder and home; `adjust` changes
+    // that environment first. It runs in `workingFolder`, or in the test's own.
+    QProcess *startProgram(const std::function<void(QProcessEnvironment &)> &adjust = {},
+                           const QString &workingFolder = QString());
     QProcessEnvironment displayEnvironment() const;
     struct TRun
     {
@@ -91,8 +127,10 @@ void TestTwoInstances::initTestCase()
     m_server = std::make_unique<QProcess>();
     m_server->setChildProcessModifier(dieWithParent);
     m_server->setProcessChannelMode(QProcess::SeparateChannels);
-    m_server->start(xvfb, {u"-displayfd"_s, u"1"_s, u"-nolisten"_s, u"tcp"_s, u"-screen"_s, u"0"_s,
-                           u"1280x1024x24"_s});
+    // -noreset: the server would otherwise reset each time its last client leaves, and refuse
+    // the next program that connects meanwhile.
+    m_server->start(xvfb, {u"-displayfd"_s, u"1"_s, u"-nolisten"_s, u"tcp"_s, u"-noreset"_s,
+                           u"-screen"_s, u"0"_s, u"1280x1024x24"_s});
     QVERIFY2(m_server->waitForStarted(10000), qPrintable(m_server->errorString()));
     QByteArray number;
     QDeadlineTimer deadline(15000);
@@ -147,7 +185,8 @@ QProcessEnvironment TestTwoInstances::displayEnvironment() const
     return environment;
 }
 
-QProcess *TestTwoInstances::startProgram()
+QProcess *TestTwoInstances::startProgram(const std::function<void(QProcessEnvironment &)> &adjust,
+                                         const QString &workingFolder)
 {
     QProcessEnvironment environment = displayEnvironment();
     environment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
@@ -155,12 +194,15 @@ QProcess *TestTwoInstances::startProgram()
     environment.insert(u"HOME"_s, m_home->path());
     environment.remove(u"XDG_CONFIG_HOME"_s);
     environment.insert(u"QTWEBENGINE_DISABLE_SANDBOX"_s, u"1"_s);
+    if (adjust)
+        adjust(environment);
 
     auto *program = new QProcess;
     m_programs.append(program);
     program->setChildProcessModifier(dieWithParent);
     program->setProcessEnvironment(environment);
     program->setProcessChannelMode(QProcess::MergedChannels);
+    program->setWorkingDirectory(workingFolder);
     program->start(QStringLiteral(VEMORA_PROGRAM), {});
     return program;
 }
@@ -184,12 +226,21 @@ TestTwoInstances::TRun TestTwoInstances::run(const QStringList &command, int tim
 
 QStringList TestTwoInstances::findWindows(const QString &pattern, int seconds)
 {
-    const TRun found = run({m_timeout, QString::number(seconds), m_xdotool, u"search"_s,
-                            u"--sync"_s, u"--onlyvisible"_s, u"--name"_s, pattern},
-                           (seconds + 5) * 1000);
-    if (found.exitCode != 0)
-        return {};
-    return found.output.split(u'\n', Qt::SkipEmptyParts);
+    // Asked again and again rather than with --sync: xdotool gives up at once when a window of
+    // the server goes away while it looks through them (another start's warning closing).
+    const QDeadlineTimer deadline(seconds * 1000);
+    do {
+        const TRun found = run(
+            {m_timeout, u"5"_s, m_xdotool, u"search"_s, u"--onlyvisible"_s, u"--name"_s, pattern},
+            10000);
+        if (found.exitCode == 0) {
+            const QStringList windows = found.output.split(u'\n', Qt::SkipEmptyParts);
+            if (!windows.isEmpty())
+                return windows;
+        }
+        QTest::qWait(100);
+    } while (!deadline.hasExpired());
+    return {};
 }
 
 QStringList TestTwoInstances::visibleWindowsNow(const QString &pattern)
@@ -291,6 +342,152 @@ void TestTwoInstances::newStartAfterTheFirstEnded()
     QVERIFY(pressKey(nextWindows.first(), u"ctrl+f"_s));
     QVERIFY2(next->waitForFinished(20000), "Ctrl+F did not close the calculator");
     QCOMPARE(next->exitCode(), 0);
+}
+
+// Of twenty starts at once, one gets the lock and its window, the others warn and wait.
+void TestTwoInstances::twentyStartsAtOnce()
+{
+    constexpr int Starts = 20;
+    QList<QProcess *> programs;
+    for (int i = 0; i < Starts; ++i)
+        programs.append(startProgram());
+    for (QProcess *program : std::as_const(programs))
+        QVERIFY2(program->waitForStarted(10000), qPrintable(program->errorString()));
+
+    QStringList mainWindows;
+    QStringList warnings;
+    QDeadlineTimer deadline(120000);
+    do {
+        QTest::qWait(500);
+        mainWindows = visibleWindowsNow(MainWindowName);
+        warnings = visibleWindowsNow(WarningName);
+    } while (mainWindows.size() + warnings.size() < Starts && mainWindows.size() < 2 &&
+             !deadline.hasExpired());
+    QCOMPARE(mainWindows.size(), 1);
+    QCOMPARE(warnings.size(), Starts - 1);
+    const qint64 running = windowPid(mainWindows.first());
+    QCOMPARE(lockHolder(m_runtime->filePath(LockName)), running);
+    QSet<qint64> warned;
+    for (const QString &warning : std::as_const(warnings))
+        warned.insert(windowPid(warning));
+    QCOMPARE(warned.size(), Starts - 1);
+    QVERIFY(!warned.contains(running));
+    for (QProcess *program : std::as_const(programs))
+        QVERIFY2(program->state() == QProcess::Running, qPrintable(describe(program)));
+}
+
+void TestTwoInstances::plantedLinkNotWrittenThrough_data()
+{
+    QTest::addColumn<bool>("targetExists");
+
+    QTest::newRow("link to an existing file") << true;
+    QTest::newRow("link to a missing file") << false;
+}
+
+// A lock that cannot be taken counts as another instance running: the warning, no window, and
+// the file the link points to left alone.
+void TestTwoInstances::plantedLinkNotWrittenThrough()
+{
+    QFETCH(bool, targetExists);
+
+    QTemporaryDir elsewhere;
+    QVERIFY(elsewhere.isValid());
+    const QString target = elsewhere.filePath(u"precieux.txt"_s);
+    QVERIFY(MakeLinkTarget(target, targetExists));
+    QVERIFY(QFile::link(target, m_runtime->filePath(LockName)));
+
+    QProcess *program = startProgram();
+    QVERIFY2(program->waitForStarted(10000), qPrintable(program->errorString()));
+    const QStringList warnings = findWindows(WarningName, 60);
+    QVERIFY2(warnings.size() == 1, qPrintable(describe(program)));
+    QCOMPARE(visibleWindowsNow(MainWindowName), QStringList());
+    QVERIFY(pressKey(warnings.first(), u"Return"_s));
+    QVERIFY2(program->waitForFinished(20000), "the program did not leave after the warning");
+    QCOMPARE(program->exitCode(), 0);
+
+    QCOMPARE(QFileInfo(m_runtime->filePath(LockName)).symLinkTarget(), target);
+    CheckLinkTargetKept(target, targetExists);
+}
+
+// Without its runtime folder the program takes its lock in a private folder of its own under
+// the temporary folder, which a second start finds. (Qt makes a missing runtime folder whose
+// parent exists, so here the parent is missing too.)
+void TestTwoInstances::missingRuntimeFolder()
+{
+    QTemporaryDir temp;
+    QVERIFY(temp.isValid());
+    const QString absent = m_runtime->filePath(u"absent/run"_s);
+    const auto adjust = [&](QProcessEnvironment &environment) {
+        environment.insert(u"XDG_RUNTIME_DIR"_s, absent);
+        environment.insert(u"TMPDIR"_s, temp.path());
+    };
+    QProcess *first = startProgram(adjust);
+    QVERIFY2(first->waitForStarted(10000), qPrintable(first->errorString()));
+    const QStringList mainWindows = findWindows(MainWindowName, 60);
+    QVERIFY2(mainWindows.size() == 1, qPrintable(describe(first)));
+
+    const QString fallback = temp.filePath(u"vemora-%1"_s.arg(geteuid()));
+    struct stat info;
+    QVERIFY(lstat(QFile::encodeName(fallback).constData(), &info) == 0);
+    QVERIFY(S_ISDIR(info.st_mode));
+    QCOMPARE(info.st_mode & 0777, mode_t(0700));
+    QCOMPARE(lockHolder(fallback + u'/' + LockName), first->processId());
+    QVERIFY2(!QFileInfo::exists(m_runtime->filePath(u"absent"_s)),
+             "the missing runtime folder was made");
+
+    QProcess *second = startProgram(adjust);
+    QVERIFY2(second->waitForStarted(10000), qPrintable(second->errorString()));
+    QVERIFY2(findWindows(WarningName, 60).size() == 1, qPrintable(describe(second)));
+    QCOMPARE(visibleWindowsNow(MainWindowName), mainWindows);
+}
+
+// A session on the home page (with its browser when the home page is beside the program) and
+// the calculator, with every folder of the user fresh: nothing is left in them but the lock.
+void TestTwoInstances::sessionLeavesNothingBehind()
+{
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    const std::pair<const char16_t *, const char16_t *> folders[] = {
+        {u"HOME", u"home"},          {u"XDG_CONFIG_HOME", u"config"}, {u"XDG_CACHE_HOME", u"cache"},
+        {u"XDG_DATA_HOME", u"data"}, {u"XDG_STATE_HOME", u"state"},   {u"XDG_RUNTIME_DIR", u"run"},
+    };
+    QStringList made{u"work"_s};
+    for (const auto &[variable, name] : folders)
+        made << QString::fromUtf16(name);
+    for (const QString &folder : std::as_const(made)) {
+        QVERIFY(QDir(root.path()).mkdir(folder));
+        QVERIFY(QFile::setPermissions(root.filePath(folder),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
+    QProcess *program = startProgram(
+        [&](QProcessEnvironment &environment) {
+            for (const auto &[variable, name] : folders)
+                environment.insert(QString::fromUtf16(variable),
+                                   root.filePath(QString::fromUtf16(name)));
+        },
+        root.filePath(u"work"_s));
+    QVERIFY2(program->waitForStarted(10000), qPrintable(program->errorString()));
+    const QStringList mainWindows = findWindows(MainWindowName, 60);
+    QVERIFY2(mainWindows.size() == 1, qPrintable(describe(program)));
+
+    const bool homePage =
+        QFileInfo(QFileInfo(QStringLiteral(VEMORA_PROGRAM)).absolutePath() + u"/index.html"_s)
+            .isFile();
+    if (homePage) {
+        // The browser's processes, then time for the page to be drawn.
+        QTRY_VERIFY_WITH_TIMEOUT(!DescendantsOf(program->processId()).isEmpty(), 30000);
+        QTest::qWait(3000);
+    }
+    QVERIFY(pressKey(mainWindows.first(), u"ctrl+f"_s));
+    QVERIFY2(program->waitForFinished(20000), "Ctrl+F did not close the calculator");
+    QCOMPARE(program->exitCode(), 0);
+
+    made << u"run/"_s + LockName;
+    const QStringList found = ContentsOf(root.path());
+    QStringList written = found;
+    written.removeIf([&made](const QString &entry) { return made.contains(entry); });
+    QVERIFY2(written.isEmpty(), qPrintable(u"written: "_s + written.join(u", "_s)));
+    QCOMPARE(found.size(), made.size());
 }
 
 QTEST_GUILESS_MAIN(TestTwoInstances)

@@ -1,6 +1,8 @@
 // A print server of the test's own, with queues that turn every job into a PDF file.
 #pragma once
 
+#include "Files.h"
+
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -112,6 +114,19 @@ public:
     {
         return run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), name});
     }
+
+    // Runs an administration command of the print system against this server ("cupsdisable
+    // QUEUE" pauses a queue, "cupsreject QUEUE" makes it refuse jobs...); false with the reason
+    // in Error().
+    bool Administer(const QString &program, const QStringList &arguments)
+    {
+        return run(program, arguments);
+    }
+
+    // Stops the server as a shutdown does; it does not come back.
+    void Stop() { stop(); }
+    // The server's process; 0 once stopped.
+    pid_t Pid() const { return m_pid; }
 
     // The jobs numbered above `after`, oldest first, as far as the server has got with them.
     QList<TCupsJob> Jobs(int after = 0) const
@@ -233,10 +248,10 @@ private:
                                              "ServerBin /usr/lib/cups\n"
                                              "DataDir /usr/share/cups\n")
                                   .arg(root);
-        if (!writeFile(configPath(), config.toUtf8()) ||
-            !writeFile(root + QStringLiteral("/etc/cups-files.conf"), files.toUtf8()) ||
-            !writeFile(root + QStringLiteral("/cache/job.cache"),
-                       QByteArray("NextJobId ") + QByteArray::number(m_firstJobId) + '\n'))
+        if (!WriteBytes(configPath(), config.toUtf8()) ||
+            !WriteBytes(root + QStringLiteral("/etc/cups-files.conf"), files.toUtf8()) ||
+            !WriteBytes(root + QStringLiteral("/cache/job.cache"),
+                        QByteArray("NextJobId ") + QByteArray::number(m_firstJobId) + '\n'))
             return QStringLiteral("cannot write the configuration under ") + root;
 
         // cupsd forks, and its first process ends once the server is ready.
@@ -382,13 +397,6 @@ private:
     {
         for (const QString &file : pdfFiles())
             QFile::remove(file);
-    }
-
-    static bool writeFile(const QString &path, const QByteArray &bytes)
-    {
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-               file.write(bytes) == bytes.size();
     }
 
     static constexpr int JobRange = 1000;

@@ -46,3 +46,9 @@ private:
     }
     std::vector<std::pair<QByteArray, std::optional<QByteArray>>> m_saved;
 };
+
+// The sanitizer build leaves the browser engine out of its tests (see tests/CMakeLists.txt).
+inline bool BrowserEngineLeftOut()
+{
+    return qEnvironmentVariableIsSet("VEMORA_TESTS_WITHOUT_BROWSER");
+}

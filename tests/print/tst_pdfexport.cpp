@@ -1,6 +1,7 @@
 // PDF files of reports: the PNG resolution stamp, the PDF writer, writing the file in place
 // and vemora-calc --pdf, checked with qpdf and the poppler tools.
 #include "Calculation.h"
+#include "Files.h"
 #include "FrenchLocale.h"
 #include "InkBox.h"
 #include "PdfExport.h"
@@ -18,6 +19,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <limits>
 
 #include <cerrno>
 #include <cstring>
@@ -217,18 +220,6 @@ QStringList entriesOf(const QString &folder)
                                   QDir::NoDotAndDotDot);
 }
 
-QByteArray readAll(const QString &fileName)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &fileName, const QByteArray &bytes)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 TReport kmWorkedExample()
 {
     return MakeKmReport(KmWorkedExample());
@@ -308,6 +299,7 @@ private slots:
     void byteSwap();
     void stampsTheResolution();
     void insertsPhysAfterHeader();
+    void stampOnlyWithinThePicture();
     void damagedPngLeftAsItIs_data();
     void damagedPngLeftAsItIs();
     void neverReadsPastTheEnd();
@@ -438,6 +430,24 @@ void TestPdfExport::damagedPngLeftAsItIs_data()
     QTest::newRow("cut inside the pHYs check value") << png.left(52);
 }
 
+// A pHYs chunk after the picture's end is not the picture's; a resolution that pHYs cannot hold
+// (not positive, or beyond 32 bits of pixels per metre) leaves the picture as it is.
+void TestPdfExport::stampOnlyWithinThePicture()
+{
+    const QByteArray plain = pngWithoutPhys();
+    QByteArray trailing = plain;
+    trailing += QByteArray::fromHex("00000009") + "pHYs" + QByteArray(13, '\0');
+    QVERIFY(!FindPhysChunk(trailing).has_value());
+    SetPngResolution(trailing, 180);
+    QCOMPARE(chunksOf(trailing).at(1).Type, QByteArray("pHYs")); // inserted after IHDR instead
+
+    for (const int dpi : {0, -180, std::numeric_limits<int>::max()}) {
+        QByteArray png = plain;
+        SetPngResolution(png, dpi);
+        QCOMPARE(png.toHex(), plain.toHex());
+    }
+}
+
 void TestPdfExport::damagedPngLeftAsItIs()
 {
     QFETCH(QByteArray, bytes);
@@ -545,7 +555,7 @@ void TestPdfExport::exportsOnePagePerRecordedPage()
     QVERIFY2(RenderPagesToPdf(pages, 180, u"Rapports"_s, QDateTime::currentDateTime(), pdf, error),
              qPrintable(error));
     const QString file = dir.filePath(u"rapports.pdf"_s);
-    QVERIFY(writeAll(file, pdf));
+    QVERIFY(WriteBytes(file, pdf));
     QByteArray qpdfReport;
     QVERIFY2(qpdfAccepts(file, qpdfReport), qpdfReport.constData());
     QCOMPARE(pdfInfo(file).value(u"Pages"_s), u"2"_s);
@@ -637,13 +647,13 @@ void TestPdfExport::replacesAnExistingFile()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString file = dir.filePath(u"rapport.pdf"_s);
-    QVERIFY(writeAll(file, QByteArray(5000, 'x')));
+    QVERIFY(WriteBytes(file, QByteArray(5000, 'x')));
     QByteArray pdf;
     QString error;
     QVERIFY(RenderPagesToPdf({recordedPage(kmWorkedExample())}, 180, u"Rapport"_s,
                              QDateTime::currentDateTime(), pdf, error));
     QVERIFY2(WriteFileReplacing(file, pdf, error), qPrintable(error));
-    QCOMPARE(readAll(file), pdf);
+    QCOMPARE(BytesOf(file), pdf);
     QCOMPARE(entriesOf(dir.path()), QStringList{u"rapport.pdf"_s});
     QByteArray qpdfReport;
     QVERIFY2(qpdfAccepts(file, qpdfReport), qpdfReport.constData());
@@ -668,7 +678,7 @@ void TestPdfExport::writeFailures()
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    QVERIFY(writeAll(dir.filePath(u"fichier"_s), "contenu"));
+    QVERIFY(WriteBytes(dir.filePath(u"fichier"_s), "contenu"));
     QVERIFY(QDir(dir.path()).mkdir(u"dossier"_s));
     const QStringList before = entriesOf(dir.path());
 
@@ -676,7 +686,7 @@ void TestPdfExport::writeFailures()
     QVERIFY(!WriteFileReplacing(dir.filePath(relativeName), "%PDF-1.4", message));
     QCOMPARE(message, error);
     QCOMPARE(entriesOf(dir.path()), before);
-    QCOMPARE(readAll(dir.filePath(u"fichier"_s)), QByteArray("contenu"));
+    QCOMPARE(BytesOf(dir.filePath(u"fichier"_s)), QByteArray("contenu"));
     QVERIFY(entriesOf(dir.filePath(u"dossier"_s)).isEmpty());
 }
 
@@ -688,7 +698,7 @@ void TestPdfExport::fullDiskKeepsTheOldFile()
     const QString file = dir.filePath(u"rapport.pdf"_s);
     QByteArray old = "%PDF-1.4 ancien rapport\n";
     old = old.repeated(120);
-    QVERIFY(writeAll(file, old));
+    QVERIFY(WriteBytes(file, old));
 
     const TRun calc =
         run(u"bash"_s,
@@ -703,7 +713,7 @@ void TestPdfExport::fullDiskKeepsTheOldFile()
              calc.Err.constData());
     QVERIFY2(errLines.last().contains(SystemErrorText(EFBIG)), calc.Err.constData());
     QVERIFY(calc.Out.isEmpty());
-    QCOMPARE(readAll(file), old);
+    QCOMPARE(BytesOf(file), old);
     QCOMPARE(entriesOf(dir.path()), QStringList{u"rapport.pdf"_s});
 }
 
@@ -761,7 +771,7 @@ void TestPdfExport::commandLineWritesReport()
     QByteArray pdf;
     QVERIFY(RenderPagesToPdf({recordedPage(RequestReport(request, result))}, 180, documentName,
                              QDateTime::currentDateTime(), pdf, error));
-    QVERIFY(withoutCreationDate(readAll(file)) == withoutCreationDate(pdf));
+    QVERIFY(withoutCreationDate(BytesOf(file)) == withoutCreationDate(pdf));
 }
 
 void TestPdfExport::commandLineRefusals_data()

@@ -1,11 +1,14 @@
 // The main window driven as a user drives it: picks, typing, Tab and Enter, links and keys.
 #include "EntryFields.h"
+#include "Environment.h"
 #include "FMain.h"
 #include "FrenchLocale.h"
+#include "HomeBrowser.h"
 #include "LinkLabel.h"
 #include "Maker.h"
 #include "NumberEdit.h"
 #include "NumberText.h"
+#include "UrlCatcher.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -24,23 +27,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QWebEngineView>
 
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
-
-// Receives the web addresses the program hands to the desktop.
-class TUrlCatcher : public QObject
-{
-    Q_OBJECT
-
-public:
-    QList<QUrl> urls;
-
-public slots:
-    void open(const QUrl &url) { urls.append(url); }
-};
 
 class TestFMain : public QObject
 {
@@ -54,6 +44,7 @@ private slots:
     void opensOnCalculatorWithoutHomePage();
     void opensOnHomePageWhenItLoads();
     void opensOnCalculatorWhenHomePageFails();
+    void calculatorReadyBeforeBrowser();
     void calculateRule();
     void mileageCalculation_data();
     void mileageCalculation();
@@ -89,6 +80,8 @@ private:
             qFatal("no control %s", qPrintable(name));
         return widget;
     }
+    // Copies the program's home page into the folder; false when it cannot.
+    static bool copyHomePage(const QString &folder);
     void makeWindow(const QString &homeFolder);
     void pick(const QString &list, int index);
     void typeInto(const QString &field, const QString &text);
@@ -130,6 +123,12 @@ void TestFMain::cleanup()
     m_window.reset();
     QGuiApplication::clipboard()->clear();
     QVERIFY2(m_unexpected.isEmpty(), qPrintable(m_unexpected.join(u", "_s)));
+}
+
+bool TestFMain::copyHomePage(const QString &folder)
+{
+    return QFile::copy(QStringLiteral(VEMORA_SOURCE_DIR "/resources/index.html"),
+                       folder + u"/index.html"_s);
 }
 
 void TestFMain::makeWindow(const QString &homeFolder)
@@ -237,21 +236,25 @@ void TestFMain::opensOnCalculatorWithoutHomePage()
     QCOMPARE(find<QPushButton>(u"B_Calc"_s)->shortcut(), QKeySequence(Qt::ALT | Qt::Key_C));
     QCOMPARE(find<QPushButton>(u"B_KmCalc"_s)->shortcut(), QKeySequence(Qt::ALT | Qt::Key_C));
     QVERIFY(!find<QLabel>(u"I_Electric"_s)->isVisible());
-    QCOMPARE(m_window->findChild<QWebEngineView *>(), nullptr);
+    QCOMPARE(m_window->findChild<QWidget *>(u"WebBrowser1"_s), nullptr);
 }
 
 void TestFMain::opensOnHomePageWhenItLoads()
 {
+    if (BrowserEngineLeftOut())
+        QSKIP("the browser engine is left out of this build's tests");
     QTemporaryDir folder;
-    QVERIFY(QFile::copy(QStringLiteral(VEMORA_SOURCE_DIR "/resources/index.html"),
-                        folder.filePath(u"index.html"_s)));
+    QVERIFY(copyHomePage(folder.path()));
     makeWindow(folder.path());
     QVERIFY(m_window->HomePanelShown());
-    QWebEngineView *browser = nullptr;
-    QTRY_VERIFY((browser = m_window->findChild<QWebEngineView *>()) != nullptr);
-    QTRY_VERIFY_WITH_TIMEOUT(browser->url().isLocalFile() && !browser->title().isEmpty(), 30000);
+    THomeBrowser *browser = nullptr;
+    // The browser comes from its own module, with its own copy of the class's type data: it is
+    // found by name.
+    QTRY_VERIFY((browser = static_cast<THomeBrowser *>(
+                     m_window->findChild<QWidget *>(u"WebBrowser1"_s))) != nullptr);
+    QTRY_VERIFY_WITH_TIMEOUT(browser->Url().isLocalFile() && !browser->Title().isEmpty(), 30000);
     QVERIFY(m_window->HomePanelShown());
-    QVERIFY(browser->url().toLocalFile().endsWith(u"/index.html"_s));
+    QVERIFY(browser->Url().toLocalFile().endsWith(u"/index.html"_s));
 
     // "Accéder à la calculatrice" shows the calculator with the focus on the year.
     QTest::mouseClick(find<QLabel>(u"L_ShowCalc"_s), Qt::LeftButton);
@@ -259,14 +262,55 @@ void TestFMain::opensOnHomePageWhenItLoads()
     QTRY_COMPARE(QApplication::focusWidget(), find<QWidget>(u"E_Year"_s));
 }
 
+// With a home page, the calculator is made once the window is up: whatever the user does first
+// finds it ready, and keys typed early hold the browser back rather than wait for it.
+void TestFMain::calculatorReadyBeforeBrowser()
+{
+    if (BrowserEngineLeftOut())
+        QSKIP("the browser engine is left out of this build's tests");
+    QTemporaryDir folder;
+    QVERIFY(copyHomePage(folder.path()));
+    m_window = std::make_unique<TF_Main>(folder.path());
+    m_window->show();
+    QVERIFY(m_window->HomePanelShown());
+    QCOMPARE(m_window->findChild<QWidget *>(u"P_Calc"_s), nullptr); // not made yet
+
+    // Keys keep coming: the browser waits.
+    for (int i = 0; i < 8; ++i) {
+        QTest::keyClick(m_window.get(), Qt::Key_Shift);
+        QTest::qWait(50);
+    }
+    QCOMPARE(m_window->findChild<QWidget *>(u"WebBrowser1"_s), nullptr);
+
+    QTest::mouseClick(find<QLabel>(u"L_ShowCalc"_s), Qt::LeftButton);
+    QVERIFY(!m_window->HomePanelShown());
+    QTRY_COMPARE(QApplication::focusWidget(), find<QWidget>(u"E_Year"_s));
+    typeInto(u"E_Distance"_s, u"12000"_s);
+    QTest::mouseClick(find<QPushButton>(u"B_Calc"_s), Qt::LeftButton);
+    QVERIFY(!text(u"L_Result"_s).isEmpty());
+    QVERIFY(m_window->LastKmCalc().Amount > 0);
+
+    // Once left alone, the browser comes, without taking the user back to the home page.
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->findChild<QWidget *>(u"WebBrowser1"_s), 10000);
+    QVERIFY(!m_window->HomePanelShown());
+
+    // Ctrl+F closes the window even before anything else was made.
+    m_window = std::make_unique<TF_Main>(folder.path());
+    m_window->show();
+    QTest::keyClick(m_window.get(), Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(m_window->findChild<QWidget *>(u"P_Calc"_s), nullptr);
+    QTRY_VERIFY(!m_window->isVisible());
+}
+
 void TestFMain::opensOnCalculatorWhenHomePageFails()
 {
+    if (BrowserEngineLeftOut())
+        QSKIP("the browser engine is left out of this build's tests");
     // A "?" in the folder's name cuts the address short: the page cannot be found.
     QTemporaryDir parent;
     const QString folder = parent.filePath(u"accueil?introuvable"_s);
     QVERIFY(QDir().mkpath(folder));
-    QVERIFY(QFile::copy(QStringLiteral(VEMORA_SOURCE_DIR "/resources/index.html"),
-                        folder + u"/index.html"_s));
+    QVERIFY(copyHomePage(folder));
     makeWindow(folder);
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->HomePanelShown(), 30000);
     QVERIFY(find<QWidget>(u"P_Calc"_s)->isVisible());

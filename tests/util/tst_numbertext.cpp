@@ -165,6 +165,9 @@ void TestNumberText::numberToShortText_data()
     QTest::newRow("binary noise removed") << (0.1L + 0.2L) << u"0,3"_s;
     QTest::newRow("negative") << -2.5L << u"-2,5"_s;
     QTest::newRow("sixteen integer digits in exponent form") << 1e16L << u"1E+16"_s;
+    // The zeros of the exponent are not decimals: 10^20 must not become 10^2.
+    QTest::newRow("exponent ending in zero") << 1e20L << u"1E+20"_s;
+    QTest::newRow("exponent form with decimals") << 1.5e20L << u"1,5E+20"_s;
 }
 
 void TestNumberText::numberToShortText()
