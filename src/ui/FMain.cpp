@@ -65,15 +65,19 @@ public:
     }
 };
 
+// A link sized to its text, or placed at `geometry` when one is given.
 TLinkLabel *addLink(QWidget *parent, const QString &name, const QString &text, const QString &hint,
-                    const QFont &font)
+                    const QFont &font, const QRect &geometry = {})
 {
     auto *link = new TLinkLabel(text, parent);
     link->setObjectName(name);
     link->setFont(font);
     link->setToolTip(hint);
     link->setAccessibleName(text.isEmpty() ? hint : text);
-    link->adjustSize();
+    if (geometry.isValid())
+        link->setGeometry(geometry);
+    else
+        link->adjustSize();
     return link;
 }
 
@@ -162,10 +166,9 @@ void TF_Main::CreateHomePanel()
 
     L_ShowCalc = addLink(P_Buttons, u"L_ShowCalc"_s, u"Accéder à la calculatrice"_s,
                          u"Affiche la page de calcul des frais kilométriques"_s,
-                         ArialFont(10, true, false, true));
+                         ArialFont(10, true, false, true), QRect(264, 6, 158, 16));
     L_ShowCalc->setOwnBackground(QColor(0x3E, 0x95, 0xF4));
     L_ShowCalc->setAlignment(Qt::AlignCenter);
-    L_ShowCalc->setGeometry(264, 6, 158, 16);
     connect(L_ShowCalc, &TLinkLabel::clicked, this, &TF_Main::L_ShowCalcClick);
     // The reverse of the other links: white under the pointer.
     connect(L_ShowCalc, &TLinkLabel::entered, this,
@@ -253,8 +256,10 @@ void TF_Main::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (!m_shownOnce) {
         m_shownOnce = true;
-        // The picture is drawn from its outline at several sizes: not before the window is up.
-        QTimer::singleShot(0, this, [this] { setWindowIcon(QIcon(u":/images/vemora.svg"_s)); });
+        // The picture is drawn from its outline at several sizes: once the window is up and
+        // drawn.
+        QTimer::singleShot(QuietDelay, this,
+                           [this] { setWindowIcon(QIcon(u":/images/vemora.svg"_s)); });
         FormShow();
     }
 }
