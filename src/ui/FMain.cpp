@@ -97,8 +97,13 @@ TLinkLabel *addPicture(QWidget *parent, const QString &name, const QString &reso
 
 TF_Main::TF_Main(const QString &homeFolder, QWidget *parent)
     : QWidget(parent)
-    , m_homeFolder(homeFolder)
+    , m_homePage(QDir(homeFolder).filePath(u"index.html"_s))
 {
+    if (!QFileInfo(m_homePage).isFile())
+        m_homePage.clear();
+    m_quietDelay.setSingleShot(true);
+    m_quietDelay.setInterval(QuietDelay);
+    connect(&m_quietDelay, &QTimer::timeout, this, &TF_Main::PrepareWhenQuiet);
     setObjectName(u"F_Main"_s);
     setWindowTitle(u"Calculatrice de frais kilométriques"_s);
     // A fixed border with the minimise button and the system menu only.
@@ -123,7 +128,7 @@ void TF_Main::FormCreate()
     // With a home page, the window opens on it: the calculator is built just after the window
     // is first drawn, or as soon as something needs it.
     m_calcPanelPending = true;
-    if (!QFileInfo(QDir(m_homeFolder).filePath(u"index.html"_s)).isFile())
+    if (m_homePage.isEmpty())
         EnsureCalcPanel();
 }
 
@@ -266,29 +271,18 @@ void TF_Main::showEvent(QShowEvent *event)
 
 void TF_Main::FormShow()
 {
-    const QString path = QDir(m_homeFolder).filePath(u"index.html"_s);
-    if (!QFileInfo(path).isFile()) {
+    if (m_homePage.isEmpty()) {
         ShowCalcPanel();
         return;
     }
     // The calculator, then the browser engine, are prepared once the window has been drawn, so
-    // that start-up never waits for them.
+    // that start-up never waits for them; each holds the window up for a moment while it is
+    // made, so each waits until the keyboard and the mouse have been left alone for a while.
     QWindow *window = windowHandle();
     if (window && !window->isExposed()) {
         m_awaitsExpose = true;
         return;
     }
-    QTimer::singleShot(0, this, &TF_Main::PrepareAfterShow);
-}
-
-void TF_Main::PrepareAfterShow()
-{
-    // The calculator, then the browser engine, each hold the window up for a moment while they
-    // are made: they wait until the keyboard and the mouse have been left alone for a while.
-    m_quietDelay.setSingleShot(true);
-    m_quietDelay.setInterval(QuietDelay);
-    connect(&m_quietDelay, &QTimer::timeout, this, &TF_Main::PrepareWhenQuiet,
-            Qt::UniqueConnection);
     m_quietDelay.start();
 }
 
@@ -306,7 +300,6 @@ void TF_Main::CreateBrowser()
 {
     if (WebBrowser1)
         return;
-    const QString path = QDir(m_homeFolder).filePath(u"index.html"_s);
     WebBrowser1 = CreateHomeBrowser(P_Browser);
     if (!WebBrowser1) {
         ShowCalcPanel(); // no browser to show the home page with
@@ -323,7 +316,7 @@ void TF_Main::CreateBrowser()
             ShowCalcPanel();
     });
     WebBrowser1->show();
-    WebBrowser1->Load(QUrl(u"file://"_s + UrlEncode(path).replace(u'\\', u'/')));
+    WebBrowser1->Load(QUrl(u"file://"_s + UrlEncode(m_homePage).replace(u'\\', u'/')));
 }
 
 bool TF_Main::HomePanelShown() const
@@ -366,7 +359,7 @@ bool TF_Main::eventFilter(QObject *watched, QEvent *event)
     if (m_awaitsExpose && event->type() == QEvent::Expose && watched == windowHandle() &&
         windowHandle()->isExposed()) {
         m_awaitsExpose = false;
-        QTimer::singleShot(0, this, &TF_Main::PrepareAfterShow);
+        m_quietDelay.start();
         return false;
     }
     if (m_quietDelay.isActive()) {

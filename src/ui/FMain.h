@@ -79,7 +79,6 @@ private:
     void CreateHomePanel();
     void CreateCalcPanel();
     void EnsureCalcPanel();
-    void PrepareAfterShow();
     void PrepareWhenQuiet();
     void CreateBrowser();
     void ShowCalcPanel();
@@ -143,7 +142,8 @@ private:
     void AnEditExit(TNumberEdit *edit);
     void SanitizeNumberEdit(TNumberEdit *edit);
 
-    QString m_homeFolder;
+    // The home page beside the program; empty when there is none.
+    QString m_homePage;
     bool m_shownOnce = false;
     bool m_homeLoadAnswered = false;
     bool m_awaitsExpose = false;

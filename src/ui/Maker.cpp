@@ -65,5 +65,5 @@ QString RightsReserved()
 
 QString ProgramVersion()
 {
-    return u"1.80.230410"_s;
+    return QStringLiteral(VEMORA_VERSION); // the project's version, as the build knows it
 }

@@ -13,22 +13,6 @@ bool isDigit(QChar c)
     return c >= u'0' && c <= u'9';
 }
 
-bool isBlank(QChar c)
-{
-    return c.unicode() <= u' ';
-}
-
-QString trimmedBlanks(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && isBlank(text[begin]))
-        ++begin;
-    while (end > begin && isBlank(text[end - 1]))
-        --end;
-    return text.sliced(begin, end - begin);
-}
-
 } // namespace
 
 QChar FilterNumberChar(QChar key, QStringView text, QStringView selected)
@@ -53,7 +37,7 @@ QChar FilterIntegerChar(QChar key, QStringView text, QStringView selected)
 TEditText SanitizeNumberText(const QString &text, int caret)
 {
     const TFormatSettings &fmt = AppNumberFormat();
-    const QString trimmed = trimmedBlanks(text);
+    const QStringView trimmed = TrimBlanks(text);
     QString kept;
     kept.reserve(trimmed.size());
     for (const QChar c : trimmed) {
@@ -82,7 +66,7 @@ TEditText SanitizeNumberText(const QString &text, int caret)
         out += c;
     }
     // Removals can leave blanks at an end; trimming them keeps the rule idempotent.
-    out = trimmedBlanks(out);
+    out = TrimBlanks(out).toString();
     return {out, std::min<int>(caret < 0 ? 0 : caret, int(out.size()))};
 }
 

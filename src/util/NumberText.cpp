@@ -157,12 +157,18 @@ bool parseAscii(const char *text, long double &value)
     return true;
 }
 
-bool isBlank(QChar c)
-{
-    return c.unicode() <= u' ';
-}
-
 } // namespace
+
+QStringView TrimBlanks(QStringView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin].unicode() <= u' ')
+        ++begin;
+    while (end > begin && text[end - 1].unicode() <= u' ')
+        --end;
+    return text.sliced(begin, end - begin);
+}
 
 TFormatSettings MakeFormatSettings(const QLocale &locale)
 {
@@ -202,25 +208,14 @@ QString StripThousandSeparators(QStringView text)
 
 QString CleanNumberText(QStringView text)
 {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && isBlank(text[begin]))
-        ++begin;
-    while (end > begin && isBlank(text[end - 1]))
-        --end;
-    return StripThousandSeparators(text.sliced(begin, end - begin));
+    return StripThousandSeparators(TrimBlanks(text));
 }
 
 bool TryTextToNumber(QStringView text, long double &value)
 {
     const TFormatSettings &fmt = DefaultNumberFormat();
     const QChar thousand = AppNumberFormat().ThousandSeparator;
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && isBlank(text[begin]))
-        ++begin;
-    while (end > begin && isBlank(text[end - 1]))
-        --end;
+    const QStringView trimmed = TrimBlanks(text);
 
     // The accepted form: spaces, sign, digits, separator and digits, exponent, spaces.
     enum class State
@@ -234,12 +229,11 @@ bool TryTextToNumber(QStringView text, long double &value)
     };
     State state = State::Lead;
     std::string ascii;
-    ascii.reserve(static_cast<size_t>(end - begin) + 2);
+    ascii.reserve(static_cast<size_t>(trimmed.size()) + 2);
     bool mantissaDigit = false;
     bool separator = false;
     bool expDigit = false;
-    for (qsizetype i = begin; i < end; ++i) {
-        const QChar c = text[i];
+    for (const QChar c : trimmed) {
         if (!thousand.isNull() && c == thousand)
             continue;
         const char16_t u = c.unicode();

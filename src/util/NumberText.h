@@ -27,6 +27,8 @@ const TFormatSettings &DefaultNumberFormat();
 const TFormatSettings &AppNumberFormat();
 
 QString StripThousandSeparators(QStringView text);
+// The text without the blanks (every character up to the space) at its ends.
+QStringView TrimBlanks(QStringView text);
 QString CleanNumberText(QStringView text);
 
 // Reads a number; false when the text is not one (empty text, stray characters, a value

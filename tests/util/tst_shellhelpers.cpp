@@ -38,6 +38,20 @@ public slots:
 
 const QString InvalidAddress = u"http://[invalide"_s;
 
+// Points HOME and XDG_CONFIG_HOME into `home` for as long as `environment` lives, and writes the
+// user directories file there with `lines` (none: no such file).
+bool pointHomeAt(const QTemporaryDir &home, TEnvironment &environment, const QByteArray &lines)
+{
+    environment.set("HOME", home.path());
+    environment.set("XDG_CONFIG_HOME", home.filePath(u".config"_s));
+    if (!QDir(home.path()).mkpath(u".config"_s))
+        return false;
+    if (lines.isEmpty())
+        return true;
+    QFile dirs(home.filePath(u".config/user-dirs.dirs"_s));
+    return dirs.open(QIODevice::WriteOnly) && dirs.write(lines) == lines.size();
+}
+
 } // namespace
 
 class TestShellHelpers : public QObject
@@ -217,15 +231,10 @@ void TestShellHelpers::documentsFolder()
     QTemporaryDir home;
     QVERIFY(home.isValid());
     TEnvironment environment;
-    environment.set("HOME", home.path());
-    environment.set("XDG_CONFIG_HOME", home.filePath(u".config"_s));
-    QVERIFY(QDir(home.path()).mkpath(u".config"_s));
-    if (!userDirsLine.isEmpty()) {
-        QFile dirs(home.filePath(u".config/user-dirs.dirs"_s));
-        QVERIFY(dirs.open(QIODevice::WriteOnly));
-        dirs.write("XDG_DESKTOP_DIR=\"$HOME/Bureau\"\n");
-        dirs.write(userDirsLine.toUtf8() + '\n');
-    }
+    QVERIFY(pointHomeAt(home, environment,
+                        userDirsLine.isEmpty()
+                            ? QByteArray()
+                            : "XDG_DESKTOP_DIR=\"$HOME/Bureau\"\n" + userDirsLine.toUtf8() + '\n'));
     QVERIFY(QDir(home.path()).mkpath(folder));
 
     QCOMPARE(GetDocumentsFolder(), QDir(home.path()).filePath(folder));
@@ -246,14 +255,8 @@ void TestShellHelpers::documentsFolderMissing()
     QTemporaryDir home;
     QVERIFY(home.isValid());
     TEnvironment environment;
-    environment.set("HOME", home.path());
-    environment.set("XDG_CONFIG_HOME", home.filePath(u".config"_s));
-    QVERIFY(QDir(home.path()).mkpath(u".config"_s));
-    if (!userDirsLine.isEmpty()) {
-        QFile dirs(home.filePath(u".config/user-dirs.dirs"_s));
-        QVERIFY(dirs.open(QIODevice::WriteOnly));
-        dirs.write(userDirsLine.toUtf8() + '\n');
-    }
+    QVERIFY(pointHomeAt(home, environment,
+                        userDirsLine.isEmpty() ? QByteArray() : userDirsLine.toUtf8() + '\n'));
     // A plain file of that name is no folder either.
     QFile decoy(home.filePath(u"Documents"_s));
     if (userDirsLine.isEmpty()) {
