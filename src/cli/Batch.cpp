@@ -158,7 +158,7 @@ bool readRow(const std::vector<std::string_view> &fields, const std::array<int, 
         error = u"type manquant"_s;
         return false;
     }
-    if (!readWhole(field(colAnnee), 2022, request.Year, u"année", error) ||
+    if (!readWhole(field(colAnnee), NewestYear(request.Type), request.Year, u"année", error) ||
         !readWhole(field(colType), 0, request.Kind, u"type", error) ||
         !readWhole(field(colPuissance), 0, request.Power, u"puissance", error))
         return false;

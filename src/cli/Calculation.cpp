@@ -42,8 +42,8 @@ bool checkChoices(const TCalcRequest &request, QString &error)
 {
     if (request.Type == tcKmCost) {
         if (!IsKmYearOffered(request.Year)) {
-            error =
-                u"Année non proposée : %1 (barème kilométrique de 2012 à 2022)"_s.arg(request.Year);
+            error = u"Année non proposée : %1 (barème kilométrique de %2)"_s.arg(
+                QString::number(request.Year), YearRangeText(tcKmCost));
             return false;
         }
         if (!IsVehicleKindOffered(request.Kind, request.Year)) {
@@ -63,7 +63,8 @@ bool checkChoices(const TCalcRequest &request, QString &error)
         return true;
     }
     if (!IsFuelYearOffered(request.Year)) {
-        error = u"Année non proposée : %1 (barème carburant de 2022 seulement)"_s.arg(request.Year);
+        error = u"Année non proposée : %1 (barème carburant de %2)"_s.arg(
+            QString::number(request.Year), YearRangeText(tcFuelCost));
         return false;
     }
     if (request.Kind != fvCar && request.Kind != fvTwoWheeler) {

@@ -9,7 +9,7 @@
 struct TCalcRequest
 {
     TTypeCalc Type = tcKmCost;
-    int Year = 2022;
+    int Year = 0; // the options and the batch put the newest year of the scale when not given
     int Kind = -1;
     int Power = 0;
     int Fuel = 0;

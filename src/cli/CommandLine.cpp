@@ -5,6 +5,7 @@
 #include "Calculation.h"
 #include "PdfExport.h"
 #include "Printing.h"
+#include "PublishedScales.h"
 #include "Report.h"
 
 #include <QByteArray>
@@ -14,28 +15,31 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
+// %1 and %2: the years of the mileage and fuel scales; %3: the first year of electric
+// vehicles; %4 and %5: the newest years.
 const char16_t *const UsageText =
     u"Usage :\n"
     u"  vemora-calc km   [--year A] --kind K [--power P] (--distance D | --per-day X --days N) "
     u"[--json]\n"
     u"                   [--pdf FICHIER] [--print] [--printer NOM] [--copies N]\n"
-    u"  vemora-calc fuel [--year 2022] --kind K [--power P] [--fuel F] [--employee]\n"
+    u"  vemora-calc fuel [--year A] --kind K [--power P] [--fuel F] [--employee]\n"
     u"                   (--distance D | --per-day X --days N) [--json]\n"
     u"  vemora-calc batch FICHIER     (FICHIER peut être - pour l'entrée standard)\n"
     u"  vemora-calc --help | --version\n"
     u"\n"
-    u"Calcule le barème kilométrique (années de revenus 2012 à 2022) et le barème carburant\n"
-    u"(2022) des frais réels, comme la calculatrice Vemora.\n"
+    u"Calcule le barème kilométrique (années de revenus %1) et le barème carburant\n"
+    u"(années de revenus %2) des frais réels, comme la calculatrice Vemora.\n"
     u"\n"
     u"  km      barème kilométrique\n"
     u"  fuel    barème carburant\n"
     u"  batch   un fichier CSV (séparateur ;) de calculs, colonnes calcul (km ou carburant),\n"
     u"          annee, type, puissance, carburant, statut (pro ou salarie), distance\n"
     u"\n"
-    u"  --year A       année des revenus (2022 par défaut)\n"
+    u"  --year A       année des revenus : km %1, fuel %2 ;\n"
+    u"                 par défaut la plus récente (km %4, fuel %5)\n"
     u"  --kind K       type de véhicule : km 0 automobile thermique, 1 moto thermique,\n"
     u"                 2 cyclomoteur thermique, 3 automobile électrique, 4 moto électrique,\n"
-    u"                 5 cyclomoteur électrique (électriques à partir de 2018) ;\n"
+    u"                 5 cyclomoteur électrique (électriques à partir de %3) ;\n"
     u"                 fuel 0 voiture de tourisme, 1 vélomoteur, scooter ou motocyclette\n"
     u"  --power P      rang de la puissance administrative dans la liste (0 par défaut)\n"
     u"  --fuel F       0 gazole, 1 super sans plomb, 2 GPL (0 par défaut)\n"
@@ -84,6 +88,7 @@ bool readWhole(const QString &name, const QString &text, int &value, QString &er
 bool parseCalculation(TTypeCalc type, const QStringList &args, TParsed &parsed, QString &error)
 {
     parsed.Request.Type = type;
+    parsed.Request.Year = NewestYear(type);
     QHash<QString, bool> seen;
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString &option = args.at(i);
@@ -270,7 +275,12 @@ int RunCommandLine(const QStringList &args, const TOutputs &outputs, const TFile
     const QString &command = args.at(0);
     if (command == u"--help"_s || command == u"-h"_s) {
         if (args.size() == 1) {
-            const QByteArray usage = QString::fromUtf16(UsageText).toUtf8();
+            const QByteArray usage = QString::fromUtf16(UsageText)
+                                         .arg(YearRangeText(tcKmCost), YearRangeText(tcFuelCost),
+                                              QString::number(FirstElectricKindsYear()),
+                                              QString::number(NewestYear(tcKmCost)),
+                                              QString::number(NewestYear(tcFuelCost)))
+                                         .toUtf8();
             outputs.Out(std::string_view(usage.constData(), size_t(usage.size())));
             return 0;
         }

@@ -1,21 +1,18 @@
 // The captions of both calculator pages, as one table of data.
 #include "Classifications.h"
 
+#include "PublishedScales.h"
+
 #include <array>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr int NewestKmYear = 2022;
-constexpr int OldestKmYear = 2012;
-constexpr int FirstElectricYear = 2018;
-constexpr int FuelYear = 2022;
-
 struct TVehicleKindInfo
 {
-    const char16_t *Caption;      // income years 2018 and later
-    const char16_t *OlderCaption; // income years up to 2017 (thermal kinds only)
+    const char16_t *Caption;      // income years whose scale has electric vehicles
+    const char16_t *OlderCaption; // the years before them (thermal kinds only)
     TVehicleGroup Group;
 };
 
@@ -37,40 +34,68 @@ QStringList listOf(std::initializer_list<const char16_t *> items)
     return list;
 }
 
+QStringList yearCaptions(const QList<int> &years)
+{
+    QStringList captions;
+    captions.reserve(years.size());
+    for (int year : years)
+        captions << QString::number(year);
+    return captions;
+}
+
+bool hasElectricKinds(int year)
+{
+    const TKmScaleSet *set = FindKmScaleSet(year);
+    return set && set->ElectricKinds;
+}
+
 } // namespace
 
 QStringList KmYearCaptions()
 {
-    QStringList years;
-    for (int year = NewestKmYear; year >= OldestKmYear; --year)
-        years << QString::number(year);
-    return years;
+    return yearCaptions(KmYears());
 }
 
 QStringList FuelYearCaptions()
 {
-    return {QString::number(FuelYear)};
+    return yearCaptions(FuelYears());
 }
 
 bool IsKmYearOffered(int year)
 {
-    return year >= OldestKmYear && year <= NewestKmYear;
+    return FindKmScaleSet(year) != nullptr;
 }
 
 bool IsFuelYearOffered(int year)
 {
-    return year == FuelYear;
+    return FindFuelScaleSet(year) != nullptr;
+}
+
+int NewestYear(TTypeCalc type)
+{
+    const QList<int> years = type == tcKmCost ? KmYears() : FuelYears();
+    return years.isEmpty() ? 0 : years.first();
+}
+
+QString YearRangeText(TTypeCalc type)
+{
+    const QList<int> years = type == tcKmCost ? KmYears() : FuelYears();
+    if (years.size() == 1)
+        return QString::number(years.first());
+    return u"%1 à %2"_s.arg(years.last()).arg(years.first());
 }
 
 int VehicleKindCount(int year)
 {
-    return year >= FirstElectricYear ? 6 : 3;
+    if (!IsKmYearOffered(year))
+        return 0;
+    return hasElectricKinds(year) ? 6 : 3;
 }
 
 QStringList VehicleKindCaptions(int year)
 {
     QStringList list;
-    const bool recent = year >= FirstElectricYear;
+    const bool recent = hasElectricKinds(year);
     for (int i = 0; i < VehicleKindCount(year); ++i)
         list << QString::fromUtf16(recent ? VehicleKinds[i].Caption : VehicleKinds[i].OlderCaption);
     return list;

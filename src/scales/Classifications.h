@@ -2,6 +2,8 @@
 // the records of the last calculation of each page.
 #pragma once
 
+#include "UDeclar.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -44,13 +46,18 @@ enum class TVehicleGroup : uint8_t
     Moped
 };
 
-// Income years of the mileage page, newest first, and of the fuel page.
+// Income years of the mileage page and of the fuel page, newest first: the years of the
+// published scales.
 QStringList KmYearCaptions();
 QStringList FuelYearCaptions();
 bool IsKmYearOffered(int year);
 bool IsFuelYearOffered(int year);
+// The newest income year of a page, and its years as a range: "2012 à 2025".
+int NewestYear(TTypeCalc type);
+QString YearRangeText(TTypeCalc type);
 
-// Vehicle kinds offered for an income year: three before 2018, six from 2018 on.
+// Vehicle kinds offered for an income year: the three thermal ones, and the three electric
+// ones too where the year's scale has them; none for a year without a scale.
 int VehicleKindCount(int year);
 QStringList VehicleKindCaptions(int year);
 bool IsVehicleKindOffered(int kind, int year);

@@ -1,4 +1,4 @@
-// The fuel scale of the income year 2022 and the flat fuel allowance.
+// The fuel scale of an income year and the flat fuel allowance.
 #include "FuelScale.h"
 
 #include "NumberText.h"
@@ -9,22 +9,23 @@ TFuelScaleRow MakeFuelScaleRow(int32_t classNo, long double dieselRate, long dou
     return TFuelScaleRow{classNo, dieselRate, unleadedRate, lpgRate};
 }
 
-void BuildFuelScale(TFuelScale &scale, int year)
+bool BuildFuelScale(TFuelScale &scale, int year)
 {
-    if (year != 2022)
-        return;
-    scale = {
-        MakeFuelScaleRow(3, 0.102L, 0.118L, 0.063L),
-        MakeFuelScaleRow(5, 0.126L, 0.145L, 0.078L),
-        MakeFuelScaleRow(8, 0.15L, 0.173L, 0.093L),
-        MakeFuelScaleRow(10, 0.169L, 0.195L, 0.104L),
-        MakeFuelScaleRow(12, 0.188L, 0.217L, 0.116L),
-        // Two-wheelers: the fuel does not matter.
-        MakeFuelScaleRow(49, 0.038L, 0.038L, 0.038L),
-        MakeFuelScaleRow(50, 0.078L, 0.078L, 0.078L),
-        MakeFuelScaleRow(3, 0.098L, 0.098L, 0.098L),
-        MakeFuelScaleRow(6, 0.136L, 0.136L, 0.136L),
-    };
+    const TFuelScaleSet *set = FindFuelScaleSet(year);
+    if (!set)
+        return false;
+    // The class numbers written with the rows: cars by their first CV, two-wheelers by class.
+    constexpr int32_t ClassNumbers[9] = {3, 5, 8, 10, 12, 49, 50, 3, 6};
+    for (int row = 0; row < 5; ++row) {
+        const TFuelCarRates &car = set->Cars[row];
+        scale[row] = MakeFuelScaleRow(ClassNumbers[row], car.Diesel, car.Unleaded, car.Lpg);
+    }
+    // Two-wheelers: the fuel does not matter.
+    for (int row = 5; row < 9; ++row) {
+        const long double rate = set->TwoWheelers[row - 5];
+        scale[row] = MakeFuelScaleRow(ClassNumbers[row], rate, rate, rate);
+    }
+    return true;
 }
 
 long double ComputeFuelCost(const TFuelScale &scale, TFuelVehicleKind kind, int powerIndex,

@@ -1,7 +1,8 @@
-// The fuel scale of the income year 2022 and the flat fuel allowance.
+// The fuel scale of an income year and the flat fuel allowance.
 #pragma once
 
 #include "Classifications.h"
+#include "PublishedScales.h"
 
 #include <QString>
 
@@ -23,8 +24,8 @@ TFuelScaleRow MakeFuelScaleRow(int32_t classNo, long double dieselRate, long dou
                                long double lpgRate);
 
 // Overwrites the 9 rows with the scale of the income year; a year without a fuel scale
-// leaves the scale as it was.
-void BuildFuelScale(TFuelScale &scale, int year);
+// leaves the scale as it was and gives false.
+bool BuildFuelScale(TFuelScale &scale, int year);
 
 // The fuel allowance, unrounded. Records the applied rate in `last`, except when no power
 // class is chosen (the amount is then 0). The taxpayer status plays no part.

@@ -1,7 +1,8 @@
-// The mileage scales of the income years 2012 to 2022 and the mileage allowance.
+// The mileage scale of an income year and the mileage allowance.
 #pragma once
 
 #include "Classifications.h"
+#include "PublishedScales.h"
 
 #include <QString>
 
@@ -20,25 +21,21 @@ struct TKmScaleRow
 // Rows 0 to 10: cars of 3 CV or less up to 13 CV or more; 11 to 13: motorcycles; 14: mopeds.
 using TKmScale = std::array<TKmScaleRow, 15>;
 
-// The markup of electric vehicles from the income year 2020 on.
+// The markup of electric vehicles, in the years whose scale applies it.
 inline constexpr long double ElectricMarkup = 1.2L;
 
 TKmScaleRow MakeKmScaleRow(int32_t classNo, long double band1Rate, long double band2Rate,
                            long double band2Fixed, long double band3Rate);
 
-// Overwrites all 15 rows with the coefficients of the income year.
-void BuildKmScale(TKmScale &scale, int year);
+// Overwrites all 15 rows with the coefficients of the income year. A year without a published
+// scale leaves the scale as it was and gives false.
+bool BuildKmScale(TKmScale &scale, int year);
 
-// The distance limits of the bands: a limit belongs to the lower band.
-struct TBandLimits
-{
-    long double First;
-    long double Second;
-};
-TBandLimits KmBandLimits(TVehicleKind kind, int year);
+TBandLimits KmBandLimits(TVehicleKind kind, const TKmScaleSet &set);
 
 // The mileage allowance, unrounded. Records the applied rate and fixed amount in `last`,
-// except when a car or motorcycle has no power class (the amount is then 0).
+// except when a car or motorcycle has no power class (the amount is then 0). A kind outside
+// the list or a year without a published scale computes nothing: 0, rate and fixed 0.
 long double ComputeKmCost(const TKmScale &scale, TVehicleKind kind, int year, int powerIndex,
                           long double distance, TKmCalcState &last);
 

@@ -48,11 +48,21 @@ struct TIncomeYearNote
     int year;
     QStringView publication;
     QStringView reference;
-    QStringView referenceDate;
+    QStringView secondReference;
     bool setApart;
 };
 
+// Newest first; every income year of the scales has its block.
 constexpr TIncomeYearNote IncomeYearNotes[] = {
+    {2025, u"barème kilométrique 2022 reconduit (brochure pratique 2026).",
+     u"- Arrêté du 27 mars 2023, JORF n° 0083 du 7 avril 2023",
+     u"- Barème carburant : BOI-BAREME-000003 paru au BOFiP en février 2026", false},
+    {2024, u"barème kilométrique 2022 reconduit (brochure pratique 2025).",
+     u"- Arrêté du 27 mars 2023, JORF n° 0083 du 7 avril 2023",
+     u"- Barème carburant : BOI-BAREME-000003 paru au BOFiP en février 2025", false},
+    {2023, u"barème kilométrique 2022 reconduit (brochure pratique 2024).",
+     u"- Arrêté du 27 mars 2023, JORF n° 0083 du 7 avril 2023",
+     u"- Barème carburant : BOI-BAREME-000003-20240306", false},
     {2022, {}, u"- JORF n° 0083 du 7 avril 2023", {}, false},
     {2021, u"paru au BOIFP le 13 février 2022.", u"- JORF n°0037 du 13 février 2022", {}, false},
     {2020, u"paru au BOIFP le 19 février 2021.", u"- JORF n°0043 du 19 février 2021", {}, false},
@@ -92,8 +102,8 @@ QStringList NoteLines()
                   << note.publication.toString();
         }
         lines << QString() << note.reference.toString();
-        if (!note.referenceDate.isEmpty())
-            lines << note.referenceDate.toString();
+        if (!note.secondReference.isEmpty())
+            lines << note.secondReference.toString();
     }
     return lines;
 }

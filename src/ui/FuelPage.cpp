@@ -268,6 +268,9 @@ void TF_Main::E_KmYearChange()
 {
     BuildFuelScale(m_fuelScale, GetKmYear());
     ApplyFuelCalcRule();
+    // The amount shown was computed with another year's rates: it no longer stands.
+    if (GetKmYear() != m_lastFuelCalc.Year)
+        ClearKmResult();
 }
 
 void TF_Main::E_KmYearExit()

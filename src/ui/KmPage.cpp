@@ -44,8 +44,9 @@ void TF_Main::CreateKmPage(QWidget *page)
 
     QLabel *typeLabel = AddLabel(page, u"L_Type"_s, u"Type du véhicule "_s, 32, 90);
     E_Type = AddList(page, u"E_Type"_s, 319, 86, 201, typeLabel);
-    E_Type->addItems(VehicleKindCaptions(2022));
-    m_typeListYear = 2022;
+    // The kinds of the newest year, the one shown at start.
+    m_typeListYear = NewestYear(tcKmCost);
+    E_Type->addItems(VehicleKindCaptions(m_typeListYear));
 
     L_Power = AddLabel(page, u"L_Power"_s, u"Puissance fiscale du véhicule"_s, 32, 121);
     E_Power = AddList(page, u"E_Power"_s, 319, 118, 201, L_Power);

@@ -192,8 +192,7 @@ int main(int argc, char **argv)
     // As the program starts.
     KeepCachesOffDisk();
     if (!BrowserEngineLeftOut())
-        QFile::copy(QStringLiteral(VEMORA_SOURCE_DIR "/resources/index.html"),
-                    homePage.filePath(u"index.html"_s));
+        QFile::copy(QStringLiteral(VEMORA_HOME_PAGE), homePage.filePath(u"index.html"_s));
     QApplication app(argc, argv);
     TSingleInstance instance;
     if (!instance.Acquire(u"Vemora2023Mutex"_s))

@@ -1,9 +1,11 @@
 // vemora-calc run as a user runs it, in a French environment.
 #include "FrenchLocale.h"
+#include "PublishedExamples.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -56,6 +58,8 @@ private slots:
     void initTestCase() { PinFrenchLocale(); }
     void workedExamples_data();
     void workedExamples();
+    void publishedExamples_data();
+    void publishedExamples();
     void shownTextByDefault();
     void badInput_data();
     void badInput();
@@ -72,50 +76,54 @@ void TestVemoraCalc::workedExamples_data()
     QTest::addColumn<QString>("amount"); // 20 significant digits, where the scale gives them
     QTest::addColumn<QString>("shown");
 
-    QTest::newRow("car 5 CV 12000 km") << u"km --kind 0 --power 2 --distance 12000"_s << 2
-                                       << 12000.0 << 0.357 << u"5679"_s << Fr(u"5 679"_s);
-    QTest::newRow("electric car 3 CV") << u"km --kind 3 --power 0 --distance 4000"_s << 0 << 4000.0
-                                       << 0.635 << u"2540"_s << Fr(u"2 540"_s);
-    QTest::newRow("electric moped") << u"km --kind 5 --distance 4500"_s << 14 << 4500.0 << 0.095
-                                    << u"1280.7"_s << Fr(u"1 281"_s);
+    QTest::newRow("car 5 CV 12000 km") << u"km --year 2022 --kind 0 --power 2 --distance 12000"_s
+                                       << 2 << 12000.0 << 0.357 << u"5679"_s << Fr(u"5 679"_s);
+    QTest::newRow("electric car 3 CV") << u"km --year 2022 --kind 3 --power 0 --distance 4000"_s
+                                       << 0 << 4000.0 << 0.635 << u"2540"_s << Fr(u"2 540"_s);
+    QTest::newRow("electric moped") << u"km --year 2022 --kind 5 --distance 4500"_s << 14 << 4500.0
+                                    << 0.095 << u"1280.7"_s << Fr(u"1 281"_s);
     QTest::newRow("electric car 2019") << u"km --year 2019 --kind 3 --power 1 --distance 15000"_s
                                        << 1 << 15000.0 << 0.294 << u"5557"_s << Fr(u"5 557"_s);
-    QTest::newRow("car at 5000 km")
-        << u"km --kind 0 --distance 5000"_s << 0 << 5000.0 << 0.529 << u"2645"_s << Fr(u"2 645"_s);
-    QTest::newRow("car at 5001 km") << u"km --kind 0 --distance 5001"_s << 0 << 5001.0 << 0.316
-                                    << u"2645.3159999999999998"_s << Fr(u"2 645"_s);
-    QTest::newRow("car at 20000 km") << u"km --kind 0 --distance 20000"_s << 0 << 20000.0 << 0.316
-                                     << u"7385"_s << Fr(u"7 385"_s);
-    QTest::newRow("car at 20001 km") << u"km --kind 0 --distance 20001"_s << 0 << 20001.0 << 0.37
-                                     << u"7400.3700000000000001"_s << Fr(u"7 400"_s);
-    QTest::newRow("moped at 6000 km") << u"km --kind 2 --power 1 --distance 6000"_s << 14 << 6000.0
-                                      << 0.079 << u"1185"_s << Fr(u"1 185"_s);
-    QTest::newRow("half euro rounded up") << u"km --kind 0 --distance 2500"_s << 0 << 2500.0
-                                          << 0.529 << u"1322.5"_s << Fr(u"1 323"_s);
+    QTest::newRow("car at 5000 km") << u"km --year 2022 --kind 0 --distance 5000"_s << 0 << 5000.0
+                                    << 0.529 << u"2645"_s << Fr(u"2 645"_s);
+    QTest::newRow("car at 5001 km") << u"km --year 2022 --kind 0 --distance 5001"_s << 0 << 5001.0
+                                    << 0.316 << u"2645.3159999999999998"_s << Fr(u"2 645"_s);
+    QTest::newRow("car at 20000 km") << u"km --year 2022 --kind 0 --distance 20000"_s << 0
+                                     << 20000.0 << 0.316 << u"7385"_s << Fr(u"7 385"_s);
+    QTest::newRow("car at 20001 km")
+        << u"km --year 2022 --kind 0 --distance 20001"_s << 0 << 20001.0 << 0.37
+        << u"7400.3700000000000001"_s << Fr(u"7 400"_s);
+    QTest::newRow("moped at 6000 km") << u"km --year 2022 --kind 2 --power 1 --distance 6000"_s
+                                      << 14 << 6000.0 << 0.079 << u"1185"_s << Fr(u"1 185"_s);
+    QTest::newRow("half euro rounded up") << u"km --year 2022 --kind 0 --distance 2500"_s << 0
+                                          << 2500.0 << 0.529 << u"1322.5"_s << Fr(u"1 323"_s);
     QTest::newRow("moped 2017 middle band") << u"km --year 2017 --kind 2 --distance 3000"_s << 14
                                             << 3000.0 << 0.063 << QString() << u"601"_s;
-    QTest::newRow("5 days at 10.5 km")
-        << u"km --kind 0 --per-day 10.5 --days 5"_s << 0 << 52.0 << 0.529 << QString() << u"28"_s;
-    QTest::newRow("7 days at 10,5 km")
-        << u"km --kind 0 --per-day 10,5 --days 7"_s << 0 << 74.0 << 0.529 << QString() << u"39"_s;
-    QTest::newRow("decimal point")
-        << u"km --kind 0 --distance 1234.5"_s << 0 << 1235.0 << 0.529 << QString() << u"653"_s;
+    QTest::newRow("5 days at 10.5 km") << u"km --year 2022 --kind 0 --per-day 10.5 --days 5"_s << 0
+                                       << 52.0 << 0.529 << QString() << u"28"_s;
+    QTest::newRow("7 days at 10,5 km") << u"km --year 2022 --kind 0 --per-day 10,5 --days 7"_s << 0
+                                       << 74.0 << 0.529 << QString() << u"39"_s;
+    QTest::newRow("decimal point") << u"km --year 2022 --kind 0 --distance 1234.5"_s << 0 << 1235.0
+                                   << 0.529 << QString() << u"653"_s;
     QTest::newRow("fuel car diesel")
-        << u"fuel --kind 0 --power 1 --fuel 0 --distance 10000"_s << 1 << 10000.0 << 0.126
-        << u"1259.9999999999999999"_s << Fr(u"1 260"_s);
+        << u"fuel --year 2022 --kind 0 --power 1 --fuel 0 --distance 10000"_s << 1 << 10000.0
+        << 0.126 << u"1259.9999999999999999"_s << Fr(u"1 260"_s);
     QTest::newRow("fuel employee 5 to 7 CV and more")
-        << u"fuel --employee --kind 0 --power 1 --distance 10000"_s << 1 << 10000.0 << 0.126
-        << u"1259.9999999999999999"_s << Fr(u"1 260"_s);
-    QTest::newRow("fuel car LPG") << u"fuel --kind 0 --power 4 --fuel 2 --distance 15000"_s << 4
-                                  << 15000.0 << 0.116 << u"1740"_s << Fr(u"1 740"_s);
-    QTest::newRow("fuel two-wheeler") << u"fuel --kind 1 --power 3 --fuel 2 --distance 10000"_s << 8
-                                      << 10000.0 << 0.136 << u"1360"_s << Fr(u"1 360"_s);
-    QTest::newRow("fuel tie to even 86") << u"fuel --kind 0 --power 2 --fuel 1 --distance 500"_s
-                                         << 2 << 500.0 << 0.173 << u"86.5"_s << u"86"_s;
-    QTest::newRow("fuel tie to even 26")
-        << u"fuel --kind 0 --distance 250"_s << 0 << 250.0 << 0.102 << u"25.5"_s << u"26"_s;
+        << u"fuel --year 2022 --employee --kind 0 --power 1 --distance 10000"_s << 1 << 10000.0
+        << 0.126 << u"1259.9999999999999999"_s << Fr(u"1 260"_s);
+    QTest::newRow("fuel car LPG")
+        << u"fuel --year 2022 --kind 0 --power 4 --fuel 2 --distance 15000"_s << 4 << 15000.0
+        << 0.116 << u"1740"_s << Fr(u"1 740"_s);
+    QTest::newRow("fuel two-wheeler")
+        << u"fuel --year 2022 --kind 1 --power 3 --fuel 2 --distance 10000"_s << 8 << 10000.0
+        << 0.136 << u"1360"_s << Fr(u"1 360"_s);
+    QTest::newRow("fuel tie to even 86")
+        << u"fuel --year 2022 --kind 0 --power 2 --fuel 1 --distance 500"_s << 2 << 500.0 << 0.173
+        << u"86.5"_s << u"86"_s;
+    QTest::newRow("fuel tie to even 26") << u"fuel --year 2022 --kind 0 --distance 250"_s << 0
+                                         << 250.0 << 0.102 << u"25.5"_s << u"26"_s;
     QTest::newRow("fuel just below 157.5")
-        << u"fuel --kind 0 --fuel 2 --distance 2500"_s << 0 << 2500.0 << 0.063
+        << u"fuel --year 2022 --kind 0 --fuel 2 --distance 2500"_s << 0 << 2500.0 << 0.063
         << u"157.49999999999999999"_s << u"157"_s;
 }
 
@@ -135,9 +143,8 @@ void TestVemoraCalc::workedExamples()
     QJsonParseError error;
     const QJsonObject json = QJsonDocument::fromJson(run.Out.toUtf8(), &error).object();
     QCOMPARE(error.error, QJsonParseError::NoError);
-    QCOMPARE(json.value(u"year"_s).toInt(), args.contains(u"2019"_s)   ? 2019
-                                            : args.contains(u"2017"_s) ? 2017
-                                                                       : 2022);
+    QCOMPARE(json.value(u"year"_s).toInt(),
+             QRegularExpression(u"--year (\\d+)"_s).match(args).captured(1).toInt());
     QCOMPARE(json.value(u"scale_row"_s).toInt(), scaleRow);
     QCOMPARE(json.value(u"distance"_s).toDouble(), distance);
     QCOMPARE(json.value(u"rate"_s).toDouble(), rate);
@@ -147,14 +154,51 @@ void TestVemoraCalc::workedExamples()
     QCOMPARE(json.value(u"shown"_s).toString(), shown);
 }
 
+void TestVemoraCalc::publishedExamples_data()
+{
+    QTest::addColumn<TPublishedExample>("example");
+    for (const TPublishedExample &example : PublishedExamples)
+        QTest::newRow(example.Name) << example;
+}
+
+void TestVemoraCalc::publishedExamples()
+{
+    QFETCH(TPublishedExample, example);
+    const bool km = example.Type == tcKmCost;
+    QStringList args{km ? u"km"_s : u"fuel"_s,
+                     u"--year"_s,
+                     QString::number(example.Year),
+                     u"--kind"_s,
+                     QString::number(example.Kind),
+                     u"--distance"_s,
+                     QString::number(double(example.Distance)),
+                     u"--json"_s};
+    if (example.Power >= 0)
+        args << u"--power"_s << QString::number(example.Power);
+    if (!km)
+        args << u"--fuel"_s << QString::number(example.Fuel);
+    if (example.Employee)
+        args << u"--employee"_s;
+
+    const TRun run = runCalc(args);
+    QCOMPARE(run.Err, QString());
+    QCOMPARE(run.Status, 0);
+    const QJsonObject json = QJsonDocument::fromJson(run.Out.toUtf8()).object();
+    QCOMPARE(json.value(u"year"_s).toInt(), example.Year);
+    QCOMPARE(json.value(u"rate"_s).toDouble(), double(example.Rate));
+    if (km)
+        QCOMPARE(json.value(u"fixed"_s).toDouble(), double(example.Fixed));
+    QCOMPARE(json.value(u"shown"_s).toString(), Fr(QString::fromUtf16(example.Shown)));
+}
+
 void TestVemoraCalc::shownTextByDefault()
 {
-    const TRun run = runCalc(split(u"km --kind 0 --power 2 --distance 12000"_s));
+    const TRun run = runCalc(split(u"km --year 2022 --kind 0 --power 2 --distance 12000"_s));
     QCOMPARE(run.Status, 0);
     QCOMPARE(run.Out, Fr(u"5 679\n"_s));
     // The French thousands separator is accepted on input too.
-    const TRun grouped =
-        runCalc({u"fuel"_s, u"--kind"_s, u"0"_s, u"--distance"_s, Fr(u"10 000"_s)});
+    const TRun grouped = runCalc(
+        {u"fuel"_s, u"--year"_s, u"2022"_s, u"--kind"_s, u"0"_s, u"--distance"_s, Fr(u"10 000"_s)});
     QCOMPARE(grouped.Out, Fr(u"1 020\n"_s));
 }
 
@@ -172,7 +216,11 @@ void TestVemoraCalc::badInput_data()
     QTest::newRow("year before the scales")
         << split(u"km --year 2011 --kind 0 --distance 1"_s) << u"Année non proposée : 2011"_s;
     QTest::newRow("fuel year without a scale")
-        << split(u"fuel --year 2021 --kind 0 --distance 1"_s) << u"Année non proposée : 2021"_s;
+        << split(u"fuel --year 2021 --kind 0 --distance 1"_s)
+        << u"Année non proposée : 2021 (barème carburant de 2022 à 2025)"_s;
+    QTest::newRow("year not published yet")
+        << split(u"km --year 2026 --kind 0 --distance 1"_s)
+        << u"Année non proposée : 2026 (barème kilométrique de 2012 à 2025)"_s;
     QTest::newRow("electric kind before 2018")
         << split(u"km --year 2017 --kind 3 --distance 1"_s)
         << u"Type de véhicule non proposé pour l'année 2017"_s;

@@ -70,9 +70,9 @@ accepted() { # accepted RANGE ARGS-BEFORE-VALUE... -- ARGS-AFTER-VALUE...
         [ $status -ne 0 ] || echo "$value"
     done | sort
 }
-same "$(offered km --year "")" "$(accepted "$(seq 2009 2025)" km --year -- --kind 0 --distance 1000)" "années km"
-same "$(offered fuel --year "")" "$(accepted "$(seq 2009 2025)" fuel --year -- --kind 0 --distance 1000)" "années fuel"
-for year in 2017 2018 2022; do
+same "$(offered km --year "")" "$(accepted "$(seq 2009 2035)" km --year -- --kind 0 --distance 1000)" "années km"
+same "$(offered fuel --year "")" "$(accepted "$(seq 2009 2035)" fuel --year -- --kind 0 --distance 1000)" "années fuel"
+for year in 2017 2018 2025; do
     same "$(offered km --year $year --kind "")" \
         "$(accepted "$(seq 0 8)" km --year $year --kind -- --distance 1000)" "types km $year"
 done

@@ -726,24 +726,26 @@ void TestPdfExport::commandLineWritesReport_data()
 
     TCalcRequest km;
     km.Type = tcKmCost;
+    km.Year = 2022;
     km.Kind = 0;
     km.Power = 2;
     km.ByDays = true;
     km.PerDay = u"30"_s;
     km.Days = u"220"_s;
     QTest::newRow("mileage worked example")
-        << u"km --kind 0 --power 2 --per-day 30 --days 220"_s << km << Fr(u"3 751"_s)
+        << u"km --year 2022 --kind 0 --power 2 --per-day 30 --days 220"_s << km << Fr(u"3 751"_s)
         << u"Détail des frais kilométriques 2022"_s;
 
     TCalcRequest fuel;
     fuel.Type = tcFuelCost;
+    fuel.Year = 2022;
     fuel.Kind = 0;
     fuel.Power = 1;
     fuel.Fuel = 0;
     fuel.Distance = u"10000"_s;
     QTest::newRow("fuel worked example")
-        << u"fuel --kind 0 --power 1 --fuel 0 --distance 10000"_s << fuel << Fr(u"1 260"_s)
-        << u"Détail des frais forfaitaires de carburant 2022"_s;
+        << u"fuel --year 2022 --kind 0 --power 1 --fuel 0 --distance 10000"_s << fuel
+        << Fr(u"1 260"_s) << u"Détail des frais forfaitaires de carburant 2022"_s;
 }
 
 void TestPdfExport::commandLineWritesReport()

@@ -599,10 +599,11 @@ void TestPrinting::previewPrintsCopies()
     QCOMPARE(m_dialogs->handled(), 2);
     QCOMPARE(pages, 1);
     QVERIFY(recorded);
-    QCOMPARE(year, u"2022"_s);
-    QCOMPARE(documentName, KmPreviewTitle);
+    // The window starts on the newest income year.
+    QCOMPARE(year, u"2025"_s);
+    QCOMPARE(documentName, u"Détail des frais kilométriques 2025"_s);
     QCOMPARE(printerLine, u"Imprimante actuellement utilisée : "_s + Queue);
-    checkJobs(mark, 3, KmPreviewTitle);
+    checkJobs(mark, 3, u"Détail des frais kilométriques 2025"_s);
     // The whole window, its frame included, within the screen's work area.
     const auto rectText = [](const QRect &r) {
         return u"%1 x %2 at %3, %4"_s.arg(r.width()).arg(r.height()).arg(r.x()).arg(r.y());

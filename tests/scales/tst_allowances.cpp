@@ -3,6 +3,7 @@
 #include "FuelScale.h"
 #include "KmScale.h"
 #include "NumberText.h"
+#include "PublishedExamples.h"
 
 #include <QTest>
 
@@ -59,6 +60,10 @@ private slots:
     void fuelIgnoresTwoWheelerFuelAndStatus();
     void fuelWithoutPowerKeepsTheLastRate();
     void fuelScaleOfOtherYearsUnchanged();
+    void publishedScaleTable();
+    void yearWithoutScaleRefused();
+    void publishedExamples_data();
+    void publishedExamples();
 };
 
 void TestAllowances::yearsSharingACoefficientSet()
@@ -67,7 +72,8 @@ void TestAllowances::yearsSharingACoefficientSet()
     QVERIFY(sameScale(scaleOf(2016), scaleOf(2015)));
     QVERIFY(sameScale(scaleOf(2016), scaleOf(2017)));
     QVERIFY(sameScale(scaleOf(2019), scaleOf(2020)));
-    QVERIFY(sameScale(scaleOf(2030), scaleOf(2012)));
+    QVERIFY(sameScale(scaleOf(2025), scaleOf(2022)));
+    QVERIFY(sameScale(scaleOf(2023), scaleOf(2022)));
     QVERIFY(!sameScale(scaleOf(2018), scaleOf(2017)));
     QVERIFY(!sameScale(scaleOf(2021), scaleOf(2022)));
     const TKmScale s2012 = scaleOf(2012);
@@ -315,6 +321,84 @@ void TestAllowances::fuelScaleOfOtherYearsUnchanged()
     BuildFuelScale(scale, 2021);
     QCOMPARE(scale[4].LpgRate, 0.116L);
     QCOMPARE(scale[5].ClassNo, 49);
+}
+
+void TestAllowances::publishedScaleTable()
+{
+    // Each year from the oldest to the newest is served by exactly one entry.
+    for (const QList<int> &years : {KmYears(), FuelYears()}) {
+        QVERIFY(!years.isEmpty());
+        for (int year = years.last(); year <= years.first(); ++year) {
+            const auto serves = [year](const auto &set) {
+                return year >= set.FirstYear && year <= set.LastYear;
+            };
+            const bool km = years == KmYears();
+            const qsizetype count = km ? std::ranges::count_if(KmScaleSets(), serves)
+                                       : std::ranges::count_if(FuelScaleSets(), serves);
+            QVERIFY2(count == 1, qPrintable(u"%1: %2 entries"_s.arg(year).arg(count)));
+        }
+    }
+    for (const TKmScaleSet &set : KmScaleSets()) {
+        QVERIFY(set.FirstYear <= set.LastYear);
+        QVERIFY(set.Coefficients && set.Reference);
+        QVERIFY(!set.ElectricMarkup || set.ElectricKinds);
+    }
+    QCOMPARE(KmYears().first(), 2025);
+    QCOMPARE(KmYears().last(), 2012);
+    QCOMPARE(FuelYears(), (QList<int>{2025, 2024, 2023, 2022}));
+    QCOMPARE(FirstElectricKindsYear(), 2018);
+    QCOMPARE(FirstElectricMarkupYear(), 2020);
+}
+
+void TestAllowances::yearWithoutScaleRefused()
+{
+    for (int year : {2011, 2026, 0}) {
+        TKmScale km = scaleOf(2021);
+        QVERIFY(!BuildKmScale(km, year));
+        QVERIFY(sameScale(km, scaleOf(2021))); // left as it was
+        TKmCalcState last;
+        last.Rate = 1;
+        QCOMPARE(ComputeKmCost(km, vkThermalCar, year, 2, 12000, last), 0.0L);
+        QCOMPARE(last.Rate, 0.0L);
+        TFuelScale fuel{};
+        QVERIFY(!BuildFuelScale(fuel, year));
+        QCOMPARE(fuel[0].DieselRate, 0.0L);
+    }
+}
+
+void TestAllowances::publishedExamples_data()
+{
+    QTest::addColumn<TPublishedExample>("example");
+    for (const TPublishedExample &example : PublishedExamples)
+        QTest::newRow(example.Name) << example;
+}
+
+void TestAllowances::publishedExamples()
+{
+    QFETCH(TPublishedExample, example);
+    long double amount = 0;
+    long double rate = 0;
+    long double fixed = 0;
+    QString shown;
+    if (example.Type == tcKmCost) {
+        TKmCalcState last;
+        amount = ComputeKmCost(scaleOf(example.Year), TVehicleKind(example.Kind), example.Year,
+                               example.Power, example.Distance, last);
+        rate = last.Rate;
+        fixed = last.Fixed;
+        shown = KmAmountText(amount);
+    } else {
+        TFuelScale scale{};
+        QVERIFY(BuildFuelScale(scale, example.Year));
+        TFuelCalcState last;
+        amount = ComputeFuelCost(scale, TFuelVehicleKind(example.Kind), example.Power,
+                                 TFuelKind(example.Fuel), example.Distance, last);
+        rate = last.Rate;
+        shown = FuelAmountText(amount);
+    }
+    QCOMPARE(rate, example.Rate);
+    QCOMPARE(fixed, example.Fixed);
+    QCOMPARE(shown, Fr(QString::fromUtf16(example.Shown)));
 }
 
 QTEST_GUILESS_MAIN(TestAllowances)

@@ -30,13 +30,17 @@ private slots:
 void TestClassifications::yearLists()
 {
     const QStringList years = KmYearCaptions();
-    QCOMPARE(years.size(), 11);
-    QCOMPARE(years.first(), u"2022"_s);
+    QCOMPARE(years.size(), 14);
+    QCOMPARE(years.first(), u"2025"_s);
     QCOMPARE(years.last(), u"2012"_s);
-    QCOMPARE(FuelYearCaptions(), QStringList{u"2022"_s});
-    QVERIFY(IsKmYearOffered(2012) && IsKmYearOffered(2022));
-    QVERIFY(!IsKmYearOffered(2011) && !IsKmYearOffered(2023));
-    QVERIFY(IsFuelYearOffered(2022) && !IsFuelYearOffered(2021));
+    QCOMPARE(FuelYearCaptions(), (QStringList{u"2025"_s, u"2024"_s, u"2023"_s, u"2022"_s}));
+    QVERIFY(IsKmYearOffered(2012) && IsKmYearOffered(2023) && IsKmYearOffered(2025));
+    QVERIFY(!IsKmYearOffered(2011) && !IsKmYearOffered(2026));
+    QVERIFY(IsFuelYearOffered(2022) && IsFuelYearOffered(2024));
+    QVERIFY(!IsFuelYearOffered(2021) && !IsFuelYearOffered(2026));
+    QCOMPARE(NewestYear(tcKmCost), 2025);
+    QCOMPARE(YearRangeText(tcKmCost), u"2012 à 2025"_s);
+    QCOMPARE(YearRangeText(tcFuelCost), u"2022 à 2025"_s);
 }
 
 void TestClassifications::vehicleKindsFollowTheYear()
@@ -50,6 +54,10 @@ void TestClassifications::vehicleKindsFollowTheYear()
     QVERIFY(!IsVehicleKindOffered(vkElectricCar, 2017));
     QVERIFY(IsVehicleKindOffered(vkElectricMoped, 2018));
     QVERIFY(!IsVehicleKindOffered(6, 2022));
+    QCOMPARE(VehicleKindCaptions(2025), VehicleKindCaptions(2018));
+    // No kinds at all for a year without a scale.
+    QVERIFY(VehicleKindCaptions(2026).isEmpty());
+    QVERIFY(!IsVehicleKindOffered(vkThermalCar, 2011));
     QVERIFY(!IsElectric(vkThermalMoped));
     QVERIFY(IsElectric(vkElectricCar));
     QCOMPARE(ThermalKindOf(vkElectricMotorcycle), vkThermalMotorcycle);

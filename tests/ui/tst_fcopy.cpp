@@ -3,6 +3,7 @@
 #include "FrenchLocale.h"
 #include "LinkLabel.h"
 #include "Maker.h"
+#include "PublishedScales.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -17,6 +18,7 @@
 #include <QTimerEvent>
 #include <QUrl>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 
@@ -197,29 +199,38 @@ void TestFCopy::noteLines_data()
     QTest::newRow("disclaimer")
         << 0 << u"L'utilisateur reste seul responsable de l'usage qui est fait"_s;
     QTest::newRow("disclaimer end") << 1 << u"de ces informations."_s;
-    QTest::newRow("gap before 2022") << 2 << QString();
-    QTest::newRow("2022 header") << 3 << u"- Pour les revenus 2022 :"_s;
+    QTest::newRow("2025 header") << 3 << u"- Pour les revenus 2025 :"_s;
+    QTest::newRow("2025 names its year")
+        << 6 << u"l'administration fiscale pour les revenus de l'année 2025,"_s;
+    QTest::newRow("2025 kept mileage scale")
+        << 7 << u"barème kilométrique 2022 reconduit (brochure pratique 2026)."_s;
+    QTest::newRow("2025 fuel reference")
+        << 10 << u"- Barème carburant : BOI-BAREME-000003 paru au BOFiP en février 2026"_s;
+    QTest::newRow("2023 fuel reference")
+        << 28 << u"- Barème carburant : BOI-BAREME-000003-20240306"_s;
+    QTest::newRow("gap before 2022") << 29 << QString();
+    QTest::newRow("2022 header") << 30 << u"- Pour les revenus 2022 :"_s;
     QTest::newRow("decree statement keeps its trailing blank")
-        << 5 << u"Les résultats sont conformes à l'arrêté du 27 mars 2023 fixant le barème "_s;
+        << 32 << u"Les résultats sont conformes à l'arrêté du 27 mars 2023 fixant le barème "_s;
     QTest::newRow("decree statement end")
-        << 8 << u"optant pour le régime des frais réels déductibles."_s;
-    QTest::newRow("2022 reference") << 10 << u"- JORF n° 0083 du 7 avril 2023"_s;
-    QTest::newRow("2021 statement") << 14 << u"Les résultats sont conformes au barème fourni par"_s;
-    QTest::newRow("2021 publication") << 16 << u"paru au BOIFP le 13 février 2022."_s;
-    QTest::newRow("2021 reference") << 18 << u"- JORF n°0037 du 13 février 2022"_s;
-    QTest::newRow("2018 reference") << 42 << u"- BOI-BAREME-000001-20190326"_s;
-    QTest::newRow("2015 reference") << 66 << u"- BOI-RSA-BASE-30-50-30-20-20160215"_s;
+        << 35 << u"optant pour le régime des frais réels déductibles."_s;
+    QTest::newRow("2022 reference") << 37 << u"- JORF n° 0083 du 7 avril 2023"_s;
+    QTest::newRow("2021 statement") << 41 << u"Les résultats sont conformes au barème fourni par"_s;
+    QTest::newRow("2021 publication") << 43 << u"paru au BOIFP le 13 février 2022."_s;
+    QTest::newRow("2021 reference") << 45 << u"- JORF n°0037 du 13 février 2022"_s;
+    QTest::newRow("2018 reference") << 69 << u"- BOI-BAREME-000001-20190326"_s;
+    QTest::newRow("2015 reference") << 93 << u"- BOI-RSA-BASE-30-50-30-20-20160215"_s;
     QTest::newRow("2014 publication")
-        << 72 << u"paru au Journal Officiel de la République Française le 28 février 2015."_s;
-    QTest::newRow("2014 reference") << 74 << u"- JORF n°0050 du 28 FEVRIER 2015"_s;
-    QTest::newRow("2013 set apart by two gaps") << 76 << QString();
-    QTest::newRow("2013 header") << 77 << u"- Pour les revenus 2013 :"_s;
-    QTest::newRow("2013 reference date") << 84 << u"DU 27 MARS 2014"_s;
-    QTest::newRow("2012 set apart by two gaps") << 85 << QString();
+        << 99 << u"paru au Journal Officiel de la République Française le 28 février 2015."_s;
+    QTest::newRow("2014 reference") << 101 << u"- JORF n°0050 du 28 FEVRIER 2015"_s;
+    QTest::newRow("2013 set apart by two gaps") << 103 << QString();
+    QTest::newRow("2013 header") << 104 << u"- Pour les revenus 2013 :"_s;
+    QTest::newRow("2013 reference date") << 111 << u"DU 27 MARS 2014"_s;
+    QTest::newRow("2012 set apart by two gaps") << 112 << QString();
     QTest::newRow("2012 publication with its double blank")
-        << 91 << u"paru au Bulletin Officiel  des Finances Publics-Impôts le 22 mars 2013."_s;
-    QTest::newRow("2012 reference") << 93 << u"- BOI-BAREME-000003-20130322"_s;
-    QTest::newRow("last line") << 94 << u"DU 22 MARS 2013"_s;
+        << 118 << u"paru au Bulletin Officiel  des Finances Publics-Impôts le 22 mars 2013."_s;
+    QTest::newRow("2012 reference") << 120 << u"- BOI-BAREME-000003-20130322"_s;
+    QTest::newRow("last line") << 121 << u"DU 22 MARS 2013"_s;
 }
 
 void TestFCopy::noteLines()
@@ -230,7 +241,7 @@ void TestFCopy::noteLines()
     TF_Copyright dialog(m_owner.get());
     auto *note = dialog.findChild<QListWidget *>(u"L_Note"_s);
     QVERIFY(note);
-    QCOMPARE(note->count(), 95);
+    QCOMPARE(note->count(), 122);
     QCOMPARE(note->item(row)->text(), text);
 }
 
@@ -238,12 +249,18 @@ void TestFCopy::noteBlocksFollowTheYears()
 {
     TF_Copyright dialog(m_owner.get());
     auto *note = dialog.findChild<QListWidget *>(u"L_Note"_s);
+    // One block for each income year of the scales, newest first: a year added to the
+    // scales without its block fails here.
+    QList<int> years = KmYears() + FuelYears();
+    std::sort(years.begin(), years.end(), std::greater<int>());
+    years.erase(std::unique(years.begin(), years.end()), years.end());
     const QString header = u"- Pour les revenus "_s;
-    int year = 2022;
+    QList<int> blocks;
     for (int row = 0; row < note->count(); ++row) {
         const QString text = note->item(row)->text();
         if (!text.startsWith(header))
             continue;
+        const int year = blocks.size() < years.size() ? years.at(blocks.size()) : 0;
         QCOMPARE(text, header + QString::number(year) + u" :"_s);
         QVERIFY(note->item(row - 1)->text().isEmpty());
         QVERIFY(note->item(row + 1)->text().isEmpty());
@@ -252,9 +269,9 @@ void TestFCopy::noteBlocksFollowTheYears()
             QCOMPARE(note->item(row + 3)->text(),
                      u"l'administration fiscale pour les revenus de l'année %1,"_s.arg(year));
         }
-        --year;
+        blocks << year;
     }
-    QCOMPARE(year, 2011);
+    QCOMPARE(blocks, years);
 }
 
 void TestFCopy::noteShowsWholeRows()
@@ -461,7 +478,7 @@ void TestFCopy::otherKeysReachTheList()
     QTest::keyClick(note, Qt::Key_Down);
     QCOMPARE(note->currentRow(), 1);
     QTest::keyClick(note, Qt::Key_End);
-    QCOMPARE(note->currentRow(), 94);
+    QCOMPARE(note->currentRow(), note->count() - 1);
     QVERIFY(dialog->isVisible());
 }
 

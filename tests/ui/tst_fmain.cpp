@@ -8,6 +8,7 @@
 #include "Maker.h"
 #include "NumberEdit.h"
 #include "NumberText.h"
+#include "PublishedScales.h"
 #include "UrlCatcher.h"
 
 #include <QAbstractItemView>
@@ -54,6 +55,7 @@ private slots:
     void dayCountCapped();
     void yearChangeRefillsKinds();
     void yearPickedTwiceWithFocus();
+    void yearsOfTheScales();
     void powerListFollowsKind();
     void changedInputEmptiesAmount();
     void keyFilters();
@@ -84,6 +86,8 @@ private:
     static bool copyHomePage(const QString &folder);
     void makeWindow(const QString &homeFolder);
     void pick(const QString &list, int index);
+    // Picks an income year by its caption.
+    void pickYear(const QString &list, int year);
     void typeInto(const QString &field, const QString &text);
     void tabOut();
     void pasteInto(const QString &field, const QString &text);
@@ -127,8 +131,7 @@ void TestFMain::cleanup()
 
 bool TestFMain::copyHomePage(const QString &folder)
 {
-    return QFile::copy(QStringLiteral(VEMORA_SOURCE_DIR "/resources/index.html"),
-                       folder + u"/index.html"_s);
+    return QFile::copy(QStringLiteral(VEMORA_HOME_PAGE), folder + u"/index.html"_s);
 }
 
 void TestFMain::makeWindow(const QString &homeFolder)
@@ -173,6 +176,13 @@ void TestFMain::pick(const QString &list, int index)
     QCOMPARE(combo->currentIndex(), index);
     m_window->activateWindow();
     QTRY_VERIFY(m_window->isActiveWindow());
+}
+
+void TestFMain::pickYear(const QString &list, int year)
+{
+    const int index = find<QComboBox>(list)->findText(QString::number(year));
+    QVERIFY2(index >= 0, qPrintable(u"%1 is not offered"_s.arg(year)));
+    pick(list, index);
 }
 
 void TestFMain::typeInto(const QString &field, const QString &typed)
@@ -228,7 +238,10 @@ void TestFMain::opensOnCalculatorWithoutHomePage()
     QVERIFY(!m_window->HomePanelShown());
     QVERIFY(find<QWidget>(u"P_Calc"_s)->isVisible());
     QCOMPARE(m_window->ActiveTypeCalc(), tcKmCost);
-    QCOMPARE(find<QComboBox>(u"E_Year"_s)->currentText(), u"2022"_s);
+    // The newest income year, first in the list, with its six kinds.
+    auto *years = find<QComboBox>(u"E_Year"_s);
+    QCOMPARE(years->currentIndex(), 0);
+    QCOMPARE(years->currentText(), QString::number(NewestYear(tcKmCost)));
     QCOMPARE(find<QComboBox>(u"E_Type"_s)->count(), 6);
     QCOMPARE(find<QComboBox>(u"E_Power"_s)->currentText(), u"3 CV et moins"_s);
     QVERIFY(find<QLabel>(u"I_Thermic"_s)->isVisible());
@@ -342,12 +355,14 @@ void TestFMain::mileageCalculation_data()
     QTest::addColumn<QString>("distance");
     QTest::addColumn<QString>("shown");
 
-    QTest::newRow("car 5 CV 12000 km") << 0 << 0 << 2 << u"12000"_s << Fr(u"5 679"_s);
-    QTest::newRow("electric car marked up") << 0 << 3 << 0 << u"4000"_s << Fr(u"2 540"_s);
-    QTest::newRow("electric moped") << 0 << 5 << -1 << u"4500"_s << Fr(u"1 281"_s);
-    QTest::newRow("electric car 2019") << 3 << 3 << 1 << u"15000"_s << Fr(u"5 557"_s);
-    QTest::newRow("half euro rounded up") << 0 << 0 << 0 << u"2500"_s << Fr(u"1 323"_s);
-    QTest::newRow("moped 2017 middle band") << 5 << 2 << -1 << u"3000"_s << u"601"_s;
+    QTest::newRow("car 5 CV 12000 km") << 2022 << 0 << 2 << u"12000"_s << Fr(u"5 679"_s);
+    QTest::newRow("electric car marked up") << 2022 << 3 << 0 << u"4000"_s << Fr(u"2 540"_s);
+    QTest::newRow("electric moped") << 2022 << 5 << -1 << u"4500"_s << Fr(u"1 281"_s);
+    QTest::newRow("electric car 2019") << 2019 << 3 << 1 << u"15000"_s << Fr(u"5 557"_s);
+    QTest::newRow("half euro rounded up") << 2022 << 0 << 0 << u"2500"_s << Fr(u"1 323"_s);
+    QTest::newRow("moped 2017 middle band") << 2017 << 2 << -1 << u"3000"_s << u"601"_s;
+    QTest::newRow("electric motorcycle 2025 marked up")
+        << 2025 << 4 << 0 << u"3000"_s << Fr(u"1 422"_s);
 }
 
 void TestFMain::mileageCalculation()
@@ -358,8 +373,7 @@ void TestFMain::mileageCalculation()
     QFETCH(QString, distance);
     QFETCH(QString, shown);
 
-    if (year != 0)
-        pick(u"E_Year"_s, year);
+    pickYear(u"E_Year"_s, year);
     pick(u"E_Type"_s, kind);
     if (power >= 0)
         pick(u"E_Power"_s, power);
@@ -368,6 +382,7 @@ void TestFMain::mileageCalculation()
     QCOMPARE(text(u"L_Result"_s), shown);
     QCOMPARE(m_window->LastKmCalc().Distance, TextToNumber(distance));
     QCOMPARE(int(m_window->LastKmCalc().Kind), kind);
+    QCOMPARE(int(m_window->LastKmCalc().Year), year);
 }
 
 void TestFMain::annualDistanceFollowsDays()
@@ -419,7 +434,7 @@ void TestFMain::perDayFieldRewrittenOnLeaving()
 void TestFMain::dayCountCapped()
 {
     // 2020 has 366 days.
-    pick(u"E_Year"_s, 2);
+    pickYear(u"E_Year"_s, 2020);
     typeInto(u"E_DistanceByDay"_s, u"10"_s);
     typeInto(u"E_NumOfDays"_s, u"400"_s);
     QCOMPARE(text(u"E_Distance"_s), Fr(u"4 000"_s));
@@ -428,7 +443,7 @@ void TestFMain::dayCountCapped()
     // The annual distance follows the capped count.
     QCOMPARE(text(u"E_Distance"_s), Fr(u"3 660"_s));
 
-    pick(u"E_Year"_s, 1);
+    pickYear(u"E_Year"_s, 2021);
     find<QLineEdit>(u"E_NumOfDays"_s)->clear();
     typeInto(u"E_NumOfDays"_s, u"400"_s);
     tabOut();
@@ -449,7 +464,7 @@ void TestFMain::yearChangeRefillsKinds()
     QVERIFY(!text(u"L_Result"_s).isEmpty());
     QVERIFY(find<QLabel>(u"I_Electric"_s)->isVisible());
 
-    pick(u"E_Year"_s, 5); // 2017
+    pickYear(u"E_Year"_s, 2017);
     QCOMPARE(text(u"L_Result"_s), QString());
     auto *kinds = find<QComboBox>(u"E_Type"_s);
     QCOMPARE(kinds->count(), 3);
@@ -459,15 +474,57 @@ void TestFMain::yearChangeRefillsKinds()
 
 void TestFMain::yearPickedTwiceWithFocus()
 {
-    // 2017 then back to 2022 while the list keeps the focus: the six kinds come back.
+    // 2017 then back to the newest year while the list keeps the focus: the six kinds come
+    // back.
     pick(u"E_Type"_s, 4);
-    pick(u"E_Year"_s, 5);
+    pickYear(u"E_Year"_s, 2017);
     QCOMPARE(find<QComboBox>(u"E_Type"_s)->count(), 3);
     QCOMPARE(find<QComboBox>(u"E_Type"_s)->currentText(), u"Moto"_s);
     pick(u"E_Year"_s, 0);
     QCOMPARE(find<QComboBox>(u"E_Type"_s)->count(), 6);
     QCOMPARE(find<QComboBox>(u"E_Type"_s)->currentText(), u"Moto thermique"_s);
     QCOMPARE(find<QComboBox>(u"E_Power"_s)->count(), 3);
+}
+
+void TestFMain::yearsOfTheScales()
+{
+    // Every year offered has its scale, newest first.
+    for (const QString &list : {u"E_Year"_s, u"E_KmYear"_s}) {
+        auto *years = find<QComboBox>(list);
+        QVERIFY(years->count() > 1);
+        for (int i = 0; i < years->count(); ++i) {
+            const int year = years->itemText(i).toInt();
+            QVERIFY(list == u"E_Year"_s ? IsKmYearOffered(year) : IsFuelYearOffered(year));
+            QVERIFY(i == 0 || year < years->itemText(i - 1).toInt());
+        }
+    }
+
+    // Mileage: back from 2017 to 2025, the six kinds and the marked-up electric scale.
+    pickYear(u"E_Year"_s, 2017);
+    QCOMPARE(find<QComboBox>(u"E_Type"_s)->count(), 3);
+    pickYear(u"E_Year"_s, 2025);
+    QCOMPARE(find<QComboBox>(u"E_Type"_s)->count(), 6);
+    pick(u"E_Type"_s, 3);
+    pick(u"E_Power"_s, 2);
+    typeInto(u"E_Distance"_s, u"12000"_s);
+    QTest::mouseClick(find<QPushButton>(u"B_Calc"_s), Qt::LeftButton);
+    QCOMPARE(text(u"L_Result"_s), Fr(u"6 810"_s)); // 0.428 × 12000 + 1674
+
+    // Fuel: each year its own rates; an amount of another year does not stay shown.
+    showFuelPage();
+    pick(u"E_KmPower"_s, 1);
+    typeInto(u"E_KmDistance"_s, u"10000"_s);
+    QTest::mouseClick(find<QPushButton>(u"B_KmCalc"_s), Qt::LeftButton);
+    QCOMPARE(text(u"L_KmResult"_s), Fr(u"1 100"_s));
+    pickYear(u"E_KmYear"_s, 2022);
+    QCOMPARE(text(u"L_KmResult"_s), QString());
+    QTest::mouseClick(find<QPushButton>(u"B_KmCalc"_s), Qt::LeftButton);
+    QCOMPARE(text(u"L_KmResult"_s), Fr(u"1 260"_s));
+    pickYear(u"E_KmYear"_s, 2025);
+    QCOMPARE(text(u"L_KmResult"_s), QString());
+    QTest::mouseClick(find<QPushButton>(u"B_KmCalc"_s), Qt::LeftButton);
+    QCOMPARE(text(u"L_KmResult"_s), Fr(u"1 100"_s));
+    QCOMPARE(int(m_window->LastFuelCalc().Year), 2025);
 }
 
 void TestFMain::powerListFollowsKind()
@@ -731,7 +788,9 @@ void TestFMain::fuelPageAtStart()
     // The whole status caption is shown, left of "Salarié".
     QVERIFY(professional->sizeHint().width() <= professional->width());
     QVERIFY(professional->geometry().right() < find<QRadioButton>(u"RB_Employee"_s)->x());
-    QCOMPARE(find<QComboBox>(u"E_KmYear"_s)->currentText(), u"2022"_s);
+    QCOMPARE(find<QComboBox>(u"E_KmYear"_s)->currentIndex(), 0);
+    QCOMPARE(find<QComboBox>(u"E_KmYear"_s)->currentText(),
+             QString::number(NewestYear(tcFuelCost)));
     QCOMPARE(find<QComboBox>(u"E_KmType"_s)->currentText(), u"Voiture de tourisme"_s);
     QCOMPARE(find<QComboBox>(u"E_KmPower"_s)->currentText(), u"3 à 4 CV"_s);
     QCOMPARE(find<QComboBox>(u"E_KmFuel"_s)->currentText(), u"Gazole"_s);
@@ -759,6 +818,7 @@ void TestFMain::fuelTwoWheeler()
 void TestFMain::fuelStatusChange()
 {
     showFuelPage();
+    pickYear(u"E_KmYear"_s, 2022);
     auto *power = find<QComboBox>(u"E_KmPower"_s);
     pick(u"E_KmPower"_s, 3);
     typeInto(u"E_KmDistance"_s, u"10000"_s);
@@ -781,26 +841,32 @@ void TestFMain::fuelStatusChange()
 
 void TestFMain::fuelCalculation_data()
 {
+    QTest::addColumn<int>("year");
     QTest::addColumn<int>("kind");
     QTest::addColumn<int>("power");
     QTest::addColumn<int>("fuel");
     QTest::addColumn<QString>("distance");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("diesel 5 to 7 CV") << 0 << 1 << 0 << u"10000"_s << Fr(u"1 260"_s);
-    QTest::newRow("tie to the even 86") << 0 << 2 << 1 << u"500"_s << u"86"_s;
-    QTest::newRow("tie to the even 26") << 0 << 0 << 0 << u"250"_s << u"26"_s;
-    QTest::newRow("LPG just below the half") << 0 << 0 << 2 << u"2500"_s << u"157"_s;
-    QTest::newRow("two-wheeler") << 1 << 3 << 0 << u"10000"_s << Fr(u"1 360"_s);
+    QTest::newRow("diesel 5 to 7 CV") << 2022 << 0 << 1 << 0 << u"10000"_s << Fr(u"1 260"_s);
+    QTest::newRow("tie to the even 86") << 2022 << 0 << 2 << 1 << u"500"_s << u"86"_s;
+    QTest::newRow("tie to the even 26") << 2022 << 0 << 0 << 0 << u"250"_s << u"26"_s;
+    QTest::newRow("LPG just below the half") << 2022 << 0 << 0 << 2 << u"2500"_s << u"157"_s;
+    QTest::newRow("two-wheeler") << 2022 << 1 << 3 << 0 << u"10000"_s << Fr(u"1 360"_s);
+    QTest::newRow("unleaded 12 CV and more 2025")
+        << 2025 << 0 << 4 << 1 << u"20000"_s << Fr(u"4 160"_s);
+    QTest::newRow("two-wheeler 2024") << 2024 << 1 << 2 << 0 << u"10000"_s << u"990"_s;
 }
 
 void TestFMain::fuelCalculation()
 {
+    QFETCH(int, year);
     QFETCH(int, kind);
     QFETCH(int, power);
     QFETCH(int, fuel);
     QFETCH(QString, distance);
     QFETCH(QString, shown);
     showFuelPage();
+    pickYear(u"E_KmYear"_s, year);
     pick(u"E_KmType"_s, kind);
     pick(u"E_KmPower"_s, power);
     if (kind == 0)
@@ -813,6 +879,7 @@ void TestFMain::fuelCalculation()
 void TestFMain::fuelInputsEmptyAmount()
 {
     showFuelPage();
+    pickYear(u"E_KmYear"_s, 2022);
     pick(u"E_KmFuel"_s, 1);
     typeInto(u"E_KmDistance"_s, u"500"_s);
     QTest::mouseClick(find<QPushButton>(u"B_KmCalc"_s), Qt::LeftButton);
