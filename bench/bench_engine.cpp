@@ -44,14 +44,14 @@ BENCHMARK(BM_RoundDecimals);
 void BM_ComputeKmCost(benchmark::State &state)
 {
     frenchFormat();
+    const int year = NewestYear(tcKmCost);
     TKmScale scale{};
-    BuildKmScale(scale, 2022);
+    BuildKmScale(scale, year);
     TKmCalcState last;
     long double distance = 1000;
     int kind = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(
-            ComputeKmCost(scale, TVehicleKind(kind), 2022, 1, distance, last));
+        benchmark::DoNotOptimize(ComputeKmCost(scale, TVehicleKind(kind), year, 1, distance, last));
         kind = (kind + 1) % 6; // electric kinds include the markup's rounding
         distance = distance > 30000 ? 1000 : distance + 137;
     }
@@ -59,9 +59,11 @@ void BM_ComputeKmCost(benchmark::State &state)
 }
 BENCHMARK(BM_ComputeKmCost);
 
-// A batch file of a million rows mixing every kind of calculation.
+// A batch file of a million rows mixing every kind of calculation and every year.
 QByteArray makeBatchFile(int rows)
 {
+    const QList<int> kmYears = KmYears();
+    const QList<int> fuelYears = FuelYears();
     std::mt19937 random(2022);
     QByteArray file = "calcul;annee;type;puissance;carburant;statut;distance\n";
     file.reserve(qsizetype(rows) * 40);
@@ -69,12 +71,14 @@ QByteArray makeBatchFile(int rows)
         const int distance = int(random() % 40000);
         if (i % 4 == 3) {
             const int kind = int(random() % 2);
-            file += "carburant;2022;" + QByteArray::number(kind) + ';' +
-                    QByteArray::number(int(random() % 2)) + ';' + QByteArray::number(int(random() % 3)) +
-                    (random() % 2 ? ";pro;" : ";salarie;") + QByteArray::number(distance) + '\n';
+            const int year = fuelYears.at(qsizetype(random() % fuelYears.size()));
+            file += "carburant;" + QByteArray::number(year) + ';' + QByteArray::number(kind) + ';' +
+                    QByteArray::number(int(random() % 2)) + ';' +
+                    QByteArray::number(int(random() % 3)) + (random() % 2 ? ";pro;" : ";salarie;") +
+                    QByteArray::number(distance) + '\n';
         } else {
-            const int year = 2012 + int(random() % 11);
-            const int kind = int(random() % (year >= 2018 ? 6 : 3));
+            const int year = kmYears.at(qsizetype(random() % kmYears.size()));
+            const int kind = int(random() % unsigned(VehicleKindCount(year)));
             file += "km;" + QByteArray::number(year) + ';' + QByteArray::number(kind) + ';' +
                     QByteArray::number(int(random() % 3)) + ";;;" + QByteArray::number(distance) +
                     ",5\n";

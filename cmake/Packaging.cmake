@@ -12,8 +12,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
 set(CPACK_PACKAGE_DESCRIPTION
     "Vemora computes, to the cent of the official scales, the two flat-rate
 vehicle expense allowances of French income tax: the mileage allowance
-scale of the income years 2012 to 2022 (cars, motorcycles and mopeds,
-combustion or electric) and the fuel scale of the 2022 income, for sole
+scale of the income years 2012 to 2025 (cars, motorcycles and mopeds,
+combustion or electric) and the fuel scale of the income years 2022 to 2025, for sole
 traders, liberal professions, partners and employees. The details of a
 calculation can be printed, previewed and saved as PDF.
 .
