@@ -56,10 +56,10 @@ struct TIncomeYearNote
 constexpr TIncomeYearNote IncomeYearNotes[] = {
     {2025, u"barème kilométrique 2022 reconduit (brochure pratique 2026).",
      u"- Arrêté du 27 mars 2023, JORF n° 0083 du 7 avril 2023",
-     u"- Barème carburant : BOI-BAREME-000003 paru au BOFiP en février 2026", false},
+     u"- Barème carburant : BOI-BAREME-000003 de février 2026", false},
     {2024, u"barème kilométrique 2022 reconduit (brochure pratique 2025).",
      u"- Arrêté du 27 mars 2023, JORF n° 0083 du 7 avril 2023",
-     u"- Barème carburant : BOI-BAREME-000003 paru au BOFiP en février 2025", false},
+     u"- Barème carburant : BOI-BAREME-000003 de février 2025", false},
     {2023, u"barème kilométrique 2022 reconduit (brochure pratique 2024).",
      u"- Arrêté du 27 mars 2023, JORF n° 0083 du 7 avril 2023",
      u"- Barème carburant : BOI-BAREME-000003-20240306", false},

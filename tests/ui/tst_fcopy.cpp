@@ -205,7 +205,7 @@ void TestFCopy::noteLines_data()
     QTest::newRow("2025 kept mileage scale")
         << 7 << u"barème kilométrique 2022 reconduit (brochure pratique 2026)."_s;
     QTest::newRow("2025 fuel reference")
-        << 10 << u"- Barème carburant : BOI-BAREME-000003 paru au BOFiP en février 2026"_s;
+        << 10 << u"- Barème carburant : BOI-BAREME-000003 de février 2026"_s;
     QTest::newRow("2023 fuel reference")
         << 28 << u"- Barème carburant : BOI-BAREME-000003-20240306"_s;
     QTest::newRow("gap before 2022") << 29 << QString();
