@@ -7,7 +7,6 @@
 #include <QString>
 
 #include <array>
-#include <charconv>
 #include <string>
 #include <vector>
 
@@ -20,72 +19,57 @@ enum TColumn
     colCalcul,
     colAnnee,
     colType,
+    colElectrique,
     colPuissance,
+    colCv,
+    colCc,
     colCarburant,
     colStatut,
-    colDistance
+    colDistance,
+    ColumnCount
 };
-constexpr std::array<std::string_view, 7> ColumnNames{"calcul",    "annee",  "type",    "puissance",
-                                                      "carburant", "statut", "distance"};
+constexpr std::array<std::string_view, ColumnCount> ColumnNames{
+    "calcul", "annee", "type",      "electrique", "puissance",
+    "cv",     "cc",    "carburant", "statut",     "distance"};
 
-// Output is gathered and handed on in large pieces.
+// Output is gathered and handed on in large pieces; after a failed write nothing more goes.
 class TBuffered
 {
 public:
-    explicit TBuffered(const std::function<void(std::string_view)> &sink)
+    explicit TBuffered(const TSink &sink)
         : m_sink(sink)
     {
         m_buffer.reserve(Flush + 4096);
     }
     ~TBuffered() { flush(); }
-    void append(std::string_view text)
-    {
-        m_buffer.append(text);
-        if (m_buffer.size() >= Flush)
-            flush();
-    }
+    std::string &text() { return m_buffer; }
+    void append(std::string_view text) { m_buffer.append(text); }
     void append(const QString &text)
     {
         const QByteArray bytes = text.toUtf8();
-        append(std::string_view(bytes.constData(), size_t(bytes.size())));
+        m_buffer.append(bytes.constData(), size_t(bytes.size()));
     }
-    void flush()
+    // Hands the text on once enough has gathered; false once a write has failed.
+    bool lineDone()
     {
-        if (!m_buffer.empty())
-            m_sink(m_buffer);
+        if (m_buffer.size() >= Flush)
+            flush();
+        return !m_failed;
+    }
+    bool flush()
+    {
+        if (!m_buffer.empty() && !m_failed && !m_sink(m_buffer))
+            m_failed = true;
         m_buffer.clear();
+        return !m_failed;
     }
 
 private:
     static constexpr size_t Flush = 1 << 16;
-    const std::function<void(std::string_view)> &m_sink;
+    const TSink &m_sink;
     std::string m_buffer;
+    bool m_failed = false;
 };
-
-std::string_view trimmed(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    if (s.size() >= 2 && s.front() == '"' && s.back() == '"')
-        s = s.substr(1, s.size() - 2);
-    return s;
-}
-
-void splitFields(std::string_view line, std::vector<std::string_view> &fields)
-{
-    fields.clear();
-    size_t start = 0;
-    while (true) {
-        const size_t end = line.find(';', start);
-        fields.push_back(
-            trimmed(line.substr(start, end == std::string_view::npos ? end : end - start)));
-        if (end == std::string_view::npos)
-            break;
-        start = end + 1;
-    }
-}
 
 bool equalsNoCase(std::string_view a, std::string_view b)
 {
@@ -101,43 +85,41 @@ bool equalsNoCase(std::string_view a, std::string_view b)
     return true;
 }
 
-QString fieldText(std::string_view field)
+std::string_view trimmed(std::string_view s)
 {
-    return QString::fromUtf8(field.data(), qsizetype(field.size()));
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
+bool isBlankRecord(const std::vector<std::string_view> &fields)
+{
+    for (std::string_view field : fields) {
+        if (!trimmed(field).empty())
+            return false;
+    }
+    return true;
 }
 
 // A whole number column; an empty field takes the default.
 bool readWhole(std::string_view field, int defaultValue, int &value, const char16_t *name,
                QString &error)
 {
-    if (field.empty()) {
+    if (trimmed(field).empty()) {
         value = defaultValue;
         return true;
     }
-    const char *begin = field.data();
-    const char *end = begin + field.size();
-    if (*begin == '+')
-        ++begin;
-    const auto [ptr, ec] = std::from_chars(begin, end, value);
-    if (ec != std::errc() || ptr != end || begin == end) {
-        error = u"%1 illisible : « %2 »"_s.arg(QString::fromUtf16(name), fieldText(field));
+    if (!ReadWholeNumber(SafeText(field), value)) {
+        error = u"%1 illisible : « %2 »"_s.arg(QString::fromUtf16(name), QuotedInMessage(field));
         return false;
     }
     return true;
 }
 
-bool readDistanceField(std::string_view distance, TCalcRequest &request, QString &error)
-{
-    if (distance.empty()) {
-        error = u"distance manquante"_s;
-        return false;
-    }
-    request.Distance = fieldText(distance);
-    return true;
-}
-
-bool readRow(const std::vector<std::string_view> &fields, const std::array<int, 7> &columns,
-             TCalcRequest &request, QString &error)
+bool readRow(const std::vector<std::string_view> &fields,
+             const std::array<int, ColumnCount> &columns, TCalcRequest &request, QString &error)
 {
     auto field = [&](TColumn c) -> std::string_view {
         const int index = columns[c];
@@ -145,137 +127,187 @@ bool readRow(const std::vector<std::string_view> &fields, const std::array<int, 
                                                            : std::string_view();
     };
     request = TCalcRequest();
-    const std::string_view calcul = field(colCalcul);
+    const std::string_view calcul = trimmed(field(colCalcul));
     if (equalsNoCase(calcul, "km")) {
         request.Type = tcKmCost;
     } else if (equalsNoCase(calcul, "carburant")) {
         request.Type = tcFuelCost;
     } else {
-        error = u"calcul inconnu : « %1 » (km ou carburant)"_s.arg(fieldText(calcul));
+        error = u"calcul inconnu : « %1 » (km ou carburant)"_s.arg(QuotedInMessage(calcul));
         return false;
     }
-    if (field(colType).empty()) {
+    const std::string_view type = field(colType);
+    if (trimmed(type).empty()) {
         error = u"type manquant"_s;
         return false;
     }
-    if (!readWhole(field(colAnnee), NewestYear(request.Type), request.Year, u"année", error) ||
-        !readWhole(field(colType), 0, request.Kind, u"type", error) ||
-        !readWhole(field(colPuissance), 0, request.Power, u"puissance", error))
-        return false;
-    if (request.Type == tcKmCost)
-        return readDistanceField(field(colDistance), request, error);
-    // The fuel and the status only matter to the fuel allowance.
-    if (!readWhole(field(colCarburant), 0, request.Fuel, u"carburant", error))
-        return false;
-    const std::string_view statut = field(colStatut);
-    if (statut.empty() || equalsNoCase(statut, "pro")) {
-        request.Status = tsProfessional;
-    } else if (equalsNoCase(statut, "salarie") || statut == "salarié" || statut == "Salarié") {
-        request.Status = tsEmployee;
-    } else {
-        error = u"statut inconnu : « %1 » (pro ou salarie)"_s.arg(fieldText(statut));
+    if (!ReadKind(request.Type, SafeText(type), request.Kind)) {
+        error = request.Type == tcKmCost
+                    ? u"type illisible : « %1 » (automobile, moto, cyclomoteur ou 0 à 5)"_s.arg(
+                          QuotedInMessage(type))
+                    : u"type illisible : « %1 » (voiture, deux-roues, 0 ou 1)"_s.arg(
+                          QuotedInMessage(type));
         return false;
     }
-    return readDistanceField(field(colDistance), request, error);
+    if (!ReadYesNo(SafeText(field(colElectrique)), request.Electric)) {
+        error = u"electrique illisible : « %1 » (oui ou non)"_s.arg(
+            QuotedInMessage(field(colElectrique)));
+        return false;
+    }
+    request.PowerGiven = !trimmed(field(colPuissance)).empty();
+    if (!readWhole(field(colAnnee), NewestYear(request.Type), request.Year, u"année", error) ||
+        !readWhole(field(colPuissance), 0, request.Power, u"puissance", error) ||
+        !readWhole(field(colCv), -1, request.Cv, u"cv", error) ||
+        !readWhole(field(colCc), -1, request.Cc, u"cc", error))
+        return false;
+    if (request.Type == tcFuelCost) {
+        // The fuel and the status only matter to the fuel allowance.
+        const std::string_view fuel = field(colCarburant);
+        if (!trimmed(fuel).empty() && !ReadFuel(SafeText(fuel), request.Fuel)) {
+            error = u"carburant illisible : « %1 » (gazole, sans-plomb, gpl ou 0 à 2)"_s.arg(
+                QuotedInMessage(fuel));
+            return false;
+        }
+        const std::string_view statut = trimmed(field(colStatut));
+        if (statut.empty() || equalsNoCase(statut, "pro")) {
+            request.Status = tsProfessional;
+        } else if (equalsNoCase(statut, "salarie") || statut == "salarié" || statut == "Salarié") {
+            request.Status = tsEmployee;
+        } else {
+            error = u"statut inconnu : « %1 » (pro ou salarie)"_s.arg(QuotedInMessage(statut));
+            return false;
+        }
+    }
+    const std::string_view distance = field(colDistance);
+    if (trimmed(distance).empty()) {
+        error = u"distance manquante"_s;
+        return false;
+    }
+    request.Distance = SafeText(distance);
+    return true;
 }
 
-// Numbers of the added columns: the locale's decimal separator, no grouping, so that a
-// spreadsheet of the user's language reads them as numbers.
+// Numbers of the added columns: the French decimal comma, no grouping, so that a French
+// spreadsheet reads them as numbers.
 QString columnNumber(long double x, int digits)
 {
-    return NumberToSignificantText(x, digits, DefaultNumberFormat().DecimalSeparator);
+    return NumberToSignificantText(x, digits, u',');
 }
 
 } // namespace
 
-int RunBatch(QByteArrayView input, const std::function<void(std::string_view)> &out,
-             const std::function<void(std::string_view)> &err)
+int RunBatch(const TByteSource &input, const TSink &out, const TSink &err)
 {
-    std::string_view rest(input.data(), size_t(input.size()));
-    if (rest.substr(0, 3) == "\xEF\xBB\xBF")
-        rest.remove_prefix(3);
-
+    TCsvReader reader(input);
     TBuffered output(out);
     TBuffered errors(err);
-    auto nextLine = [&rest](std::string_view &line) {
-        if (rest.empty())
-            return false;
-        const size_t end = rest.find('\n');
-        line = rest.substr(0, end);
-        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        return true;
+    const char separator = reader.GuessSeparator();
+    const std::string_view sep(&separator, 1);
+    auto fail = [&](const QString &message) {
+        errors.append(u"vemora-calc : "_s + message + u'\n');
+        return esRefused;
     };
 
-    std::string_view line;
-    long lineNo = 0;
-    bool header = false;
-    while (nextLine(line)) {
-        ++lineNo;
-        if (!trimmed(line).empty()) {
-            header = true;
-            break;
-        }
+    TCsvReader::TRecord record;
+    while ((record = reader.Next()) == TCsvReader::TRecord::Fields &&
+           isBlankRecord(reader.Fields())) {
     }
-    if (!header) {
-        errors.append(u"vemora-calc : fichier vide, la ligne d'en-tête manque\n"_s);
-        return 2;
+    switch (record) {
+    case TCsvReader::TRecord::Fields:
+        break;
+    case TCsvReader::TRecord::End:
+        return fail(u"fichier vide, la ligne d'en-tête manque"_s);
+    case TCsvReader::TRecord::ReadError:
+        return fail(u"lecture impossible : "_s + reader.ErrorText());
+    case TCsvReader::TRecord::TooLong:
+    case TCsvReader::TRecord::Unfinished:
+        return fail(u"ligne %1 : la ligne d'en-tête n'est pas lisible (trop longue, ou "
+                    u"guillemet jamais fermé)"_s.arg(reader.Line()));
     }
 
-    std::vector<std::string_view> fields;
-    splitFields(line, fields);
-    std::array<int, 7> columns;
+    const std::vector<std::string_view> &header = reader.Fields();
+    std::array<int, ColumnCount> columns;
     columns.fill(-1);
-    for (size_t i = 0; i < fields.size(); ++i) {
+    for (size_t i = 0; i < header.size(); ++i) {
         for (size_t c = 0; c < ColumnNames.size(); ++c) {
-            if (columns[c] < 0 && equalsNoCase(fields[i], ColumnNames[c]))
+            if (columns[c] < 0 && equalsNoCase(trimmed(header[i]), ColumnNames[c]))
                 columns[c] = int(i);
         }
     }
     for (TColumn c : {colCalcul, colType, colDistance}) {
         if (columns[c] < 0) {
-            errors.append(
-                u"vemora-calc : ligne %1 : colonne « %2 » absente de l'en-tête\n"_s.arg(lineNo).arg(
-                    QString::fromLatin1(ColumnNames[c].data(), qsizetype(ColumnNames[c].size()))));
-            return 2;
+            return fail(u"ligne %1 : colonne « %2 » absente de l'en-tête"_s.arg(reader.Line())
+                            .arg(QString::fromLatin1(ColumnNames[c].data(),
+                                                     qsizetype(ColumnNames[c].size()))));
         }
     }
-    output.append(line);
-    output.append(std::string_view(";taux;forfait;montant;affiche;erreur\n"));
+    const size_t headerFields = header.size();
+    std::string &line = output.text();
+    for (size_t i = 0; i < headerFields; ++i) {
+        if (i > 0)
+            line.append(sep);
+        AppendCsvField(line, header[i], separator);
+    }
+    for (std::string_view name : {"taux", "forfait", "montant", "affiche", "erreur"}) {
+        line.append(sep);
+        line.append(name);
+    }
+    line.push_back('\n');
 
     const TInputNames names{u"distance"_s, u"distance par jour"_s, u"jours"_s};
-    int status = 0;
+    int status = esDone;
     TCalcRequest request;
     TCalcResult result;
     QString error;
-    while (nextLine(line)) {
-        ++lineNo;
-        if (trimmed(line).empty())
-            continue;
-        splitFields(line, fields);
-        output.append(line);
-        if (readRow(fields, columns, request, error) &&
-            ComputeRequest(request, names, result, error)) {
-            output.append(std::string_view(";"));
-            output.append(columnNumber(result.Rate, 18));
-            output.append(std::string_view(";"));
-            if (request.Type == tcKmCost)
-                output.append(columnNumber(result.Fixed, 18));
-            output.append(std::string_view(";"));
-            output.append(columnNumber(result.Amount, 20));
-            output.append(std::string_view(";"));
-            output.append(result.Shown);
-            output.append(std::string_view(";\n"));
-            continue;
+    while (output.lineDone()) {
+        record = reader.Next();
+        if (record == TCsvReader::TRecord::End)
+            break;
+        if (record == TCsvReader::TRecord::ReadError) {
+            output.flush();
+            return fail(u"lecture impossible : "_s + reader.ErrorText());
         }
-        status = 1;
-        error.replace(u';', u',');
-        error.replace(u'\n', u' ');
-        output.append(std::string_view(";;;;;"));
-        output.append(error);
-        output.append(std::string_view("\n"));
-        errors.append(u"vemora-calc : ligne %1 : %2\n"_s.arg(lineNo).arg(error));
+        if (record == TCsvReader::TRecord::Fields) {
+            const std::vector<std::string_view> &fields = reader.Fields();
+            if (isBlankRecord(fields))
+                continue;
+            for (size_t i = 0; i < fields.size(); ++i) {
+                if (i > 0)
+                    line.append(sep);
+                AppendCsvField(line, fields[i], separator);
+            }
+            if (readRow(fields, columns, request, error) &&
+                ComputeRequest(request, names, result, error)) {
+                line.append(sep);
+                output.append(columnNumber(result.Rate, 18));
+                line.append(sep);
+                if (request.Type == tcKmCost)
+                    output.append(columnNumber(result.Fixed, 18));
+                line.append(sep);
+                output.append(columnNumber(result.Amount, 20));
+                line.append(sep);
+                AppendCsvField(line, result.Shown.toUtf8().toStdString(), separator);
+                line.append(sep);
+                line.push_back('\n');
+                continue;
+            }
+        } else {
+            // Nothing of the record is kept: empty fields in place of the header's.
+            for (size_t i = 1; i < headerFields; ++i)
+                line.append(sep);
+            error = record == TCsvReader::TRecord::TooLong
+                        ? u"ligne trop longue (plus de 64 Kio), non lue"_s
+                        : u"guillemet ouvert jamais fermé : la fin du fichier n'est pas lue"_s;
+        }
+        status = esRowsInError;
+        for (int i = 0; i < 5; ++i)
+            line.append(sep);
+        AppendCsvField(line, error.toUtf8().toStdString(), separator);
+        line.push_back('\n');
+        errors.append(u"vemora-calc : ligne %1 : %2\n"_s.arg(reader.Line())
+                          .arg(QString(error).replace(u'\n', u' ')));
     }
+    if (!output.flush())
+        return esOutputFailed;
     return status;
 }

@@ -4,8 +4,11 @@
 #include "EntryFields.h"
 #include "FuelScale.h"
 #include "KmScale.h"
+#include "NumberEditRules.h"
 #include "NumberText.h"
 #include "Report.h"
+
+#include <span>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -14,38 +17,104 @@ namespace {
 // The number text cannot write out integer parts of more than 18 digits.
 constexpr long double TooLarge = 1e18L;
 
-// Accepts "." as well as the locale's decimal separator, then reads the text the way the
-// entry fields do. Unreadable, negative and too large values are refused.
-bool readInput(const QString &text, const QString &name, QString &normalized, QString &error)
+bool isGroupingBlank(QChar c)
 {
-    normalized = text;
-    const QChar separator = DefaultNumberFormat().DecimalSeparator;
-    if (separator != u'.')
-        normalized.replace(u'.', separator);
+    return c == u' ' || c == QChar(0x00A0) || c == QChar(0x202F);
+}
+
+bool sameWord(QStringView text, QStringView word)
+{
+    return TrimBlanks(text).compare(word, Qt::CaseInsensitive) == 0;
+}
+
+// A distance of the request: readable, not negative, and small enough to be written out once
+// rounded as the page rounds it.
+bool readInput(const QString &text, const QString &name, int decimals, QString &normalized,
+               QString &error)
+{
     long double value = 0;
-    if (!TryTextToNumber(normalized, value)) {
-        error = u"Nombre illisible pour %1 : « %2 »"_s.arg(name, text);
+    if (!ReadDistanceNumber(text, value, normalized)) {
+        error = u"Nombre illisible pour %1 : « %2 »"_s.arg(name, text.left(40));
         return false;
     }
     if (value < 0) {
         error = u"Nombre négatif pour %1 : %2"_s.arg(name, text);
         return false;
     }
-    if (value >= TooLarge) {
+    if (RoundDecimals(value, decimals) >= TooLarge) {
         error = u"Valeur trop grande pour %1 : %2"_s.arg(name, text);
         return false;
     }
     return true;
 }
 
-bool checkChoices(const TCalcRequest &request, QString &error)
+// The rank of the power list for a power given in CV or in cm³; -1 with the reason when the
+// list has no class for it.
+int powerFromCvOrCc(const TCalcRequest &r, QString &error)
 {
+    const int cv = r.Cv;
+    if (r.Type == tcKmCost) {
+        if (r.Cc >= 0) {
+            error = u"La cylindrée ne sert qu'au barème carburant des deux-roues"_s;
+            return -1;
+        }
+        if (cv < 1) {
+            error = u"Puissance en CV hors limites : %1 (1 au moins)"_s.arg(cv);
+            return -1;
+        }
+        if (VehicleGroup(TVehicleKind(r.Kind)) == TVehicleGroup::Motorcycle)
+            return cv <= 2 ? 0 : cv <= 5 ? 1 : 2;
+        return cv <= 3 ? 0 : cv >= 7 ? 4 : cv - 3;
+    }
+    if (r.Kind == fvCar) {
+        if (r.Cc >= 0) {
+            error = u"La cylindrée ne sert qu'aux deux-roues"_s;
+            return -1;
+        }
+        if (cv < 1) {
+            error = u"Puissance en CV hors limites : %1 (1 au moins)"_s.arg(cv);
+            return -1;
+        }
+        if (r.Status == tsEmployee)
+            return cv <= 4 ? 0 : 1; // "5 à 7 CV et +"
+        return cv <= 4 ? 0 : cv <= 7 ? 1 : cv <= 9 ? 2 : cv <= 11 ? 3 : 4;
+    }
+    if (r.Cc >= 0 && cv >= 0) {
+        error = u"Donnez la cylindrée ou la puissance en CV, pas les deux"_s;
+        return -1;
+    }
+    if (r.Cc >= 0) {
+        if (r.Cc < 1 || r.Cc > 125) {
+            error = u"Cylindrée hors du barème : %1 cm³ (1 à 125 ; au-delà, la puissance se "
+                    u"donne en CV)"_s.arg(r.Cc);
+            return -1;
+        }
+        return r.Cc < 50 ? 0 : 1;
+    }
+    if (cv < 3) {
+        error = u"Puissance en CV hors du barème des deux-roues : %1 (3 CV et plus ; jusqu'à "
+                u"125 cm³, donnez la cylindrée)"_s.arg(cv);
+        return -1;
+    }
+    return cv <= 5 ? 2 : 3;
+}
+
+// Turns the kind and the power into the ranks of the window's lists, then checks them.
+bool checkChoices(TCalcRequest &request, QString &error)
+{
+    const bool byClass = request.Cv >= 0 || request.Cc >= 0;
+    if (byClass && request.PowerGiven) {
+        error = u"La puissance se donne par son rang ou en CV (ou en cm³), pas les deux"_s;
+        return false;
+    }
     if (request.Type == tcKmCost) {
         if (!IsKmYearOffered(request.Year)) {
             error = u"Année non proposée : %1 (barème kilométrique de %2)"_s.arg(
                 QString::number(request.Year), YearRangeText(tcKmCost));
             return false;
         }
+        if (request.Electric && request.Kind >= vkThermalCar && request.Kind <= vkThermalMoped)
+            request.Kind += vkElectricCar;
         if (!IsVehicleKindOffered(request.Kind, request.Year)) {
             error = u"Type de véhicule non proposé pour l'année %1 : %2 (de 0 à %3)"_s.arg(
                 QString::number(request.Year), QString::number(request.Kind),
@@ -54,12 +123,20 @@ bool checkChoices(const TCalcRequest &request, QString &error)
         }
         const TVehicleKind kind = TVehicleKind(request.Kind);
         const qsizetype powers = PowerCaptions(kind).size();
+        if (powers == 0 && (request.PowerGiven || byClass)) {
+            error = u"Un cyclomoteur n'a pas de puissance administrative : ne la donnez pas"_s;
+            return false;
+        }
+        if (byClass && (request.Power = powerFromCvOrCc(request, error)) < 0)
+            return false;
         if (powers > 0 && (request.Power < 0 || request.Power >= powers)) {
             error = u"Puissance hors limites : %1 (de 0 à %2 pour ce type de véhicule)"_s
                         .arg(request.Power)
                         .arg(powers - 1);
             return false;
         }
+        if (powers == 0)
+            request.Power = 0;
         return true;
     }
     if (!IsFuelYearOffered(request.Year)) {
@@ -67,10 +144,16 @@ bool checkChoices(const TCalcRequest &request, QString &error)
             QString::number(request.Year), YearRangeText(tcFuelCost));
         return false;
     }
+    if (request.Electric) {
+        error = u"Le barème carburant ne connaît pas de véhicule électrique"_s;
+        return false;
+    }
     if (request.Kind != fvCar && request.Kind != fvTwoWheeler) {
         error = u"Type de véhicule non proposé : %1 (0 ou 1)"_s.arg(request.Kind);
         return false;
     }
+    if (byClass && (request.Power = powerFromCvOrCc(request, error)) < 0)
+        return false;
     const qsizetype powers =
         FuelPowerCaptions(TFuelVehicleKind(request.Kind), request.Status).size();
     if (request.Power < 0 || request.Power >= powers) {
@@ -91,22 +174,31 @@ bool readDistance(const TCalcRequest &request, const TInputNames &names, long do
                   TCalcResult &fields, QString &error)
 {
     if (!request.ByDays) {
-        if (!readInput(request.Distance, names.Distance, fields.AnnualText, error))
+        if (!readInput(request.Distance, names.Distance, 0, fields.AnnualText, error))
             return false;
         distance = DistanceFromText(fields.AnnualText);
         return true;
     }
-    QString &perDayText = fields.PerDayText;
-    QString &daysText = fields.DaysText;
-    if (!readInput(request.PerDay, names.PerDay, perDayText, error) ||
-        !readInput(request.Days, names.Days, daysText, error))
+    QString perDayText;
+    if (!readInput(request.PerDay, names.PerDay, 2, perDayText, error))
         return false;
-    if (TextToNumber(daysText) > 2147483647.0L) {
-        error = u"Valeur trop grande pour %1 : %2"_s.arg(names.Days, request.Days);
+    // The field keeps two decimals when it is left, as the page rewrites it.
+    fields.PerDayText = ReformatNumberText(perDayText);
+    int days = 0;
+    if (!ReadWholeNumber(request.Days, days)) {
+        error = u"Nombre de jours illisible pour %1 : « %2 » (un nombre entier est attendu)"_s.arg(
+            names.Days, request.Days.left(40));
         return false;
     }
-    const long double product =
-        DistanceFromDays(NumOfDaysFromText(daysText), DistanceByDayFromText(perDayText));
+    const int most = DaysInYear(request.Year);
+    if (days > most) {
+        error = u"Nombre de jours trop grand pour %1 : %2 (%3 au plus en %4)"_s.arg(
+            names.Days, QString::number(days), QString::number(most),
+            QString::number(request.Year));
+        return false;
+    }
+    fields.DaysText = QString::number(days);
+    const long double product = DistanceFromDays(days, DistanceByDayFromText(fields.PerDayText));
     if (product >= TooLarge) {
         error = u"Distance annuelle trop grande : %1 × %2"_s.arg(request.PerDay, request.Days);
         return false;
@@ -134,7 +226,85 @@ void appendJsonString(QString &json, const QString &text)
 
 } // namespace
 
-bool ComputeRequest(const TCalcRequest &request, const TInputNames &names, TCalcResult &result,
+bool ReadWholeNumber(QStringView text, int &value)
+{
+    QStringView t = TrimBlanks(text);
+    if (t.startsWith(u'+'))
+        t = t.mid(1);
+    if (t.isEmpty() || t.size() > 9)
+        return false;
+    int v = 0;
+    for (QChar c : t) {
+        if (c < u'0' || c > u'9')
+            return false;
+        v = v * 10 + (c.unicode() - u'0');
+    }
+    value = v;
+    return true;
+}
+
+bool ReadDistanceNumber(QStringView text, long double &value, QString &normalized)
+{
+    const QChar decimal = DefaultNumberFormat().DecimalSeparator;
+    normalized.clear();
+    int separators = 0;
+    for (QChar c : TrimBlanks(text)) {
+        if (isGroupingBlank(c))
+            continue;
+        if (c == u'.' || c == u',') {
+            ++separators;
+            c = decimal;
+        }
+        normalized += c;
+    }
+    return separators <= 1 && !normalized.isEmpty() && TryTextToNumber(normalized, value);
+}
+
+bool ReadKind(TTypeCalc type, QStringView text, int &kind)
+{
+    static constexpr QStringView KmWords[] = {u"automobile", u"moto", u"cyclomoteur"};
+    static constexpr QStringView FuelWords[] = {u"voiture", u"deux-roues"};
+    const auto words = type == tcKmCost ? std::span<const QStringView>(KmWords)
+                                        : std::span<const QStringView>(FuelWords);
+    for (size_t i = 0; i < words.size(); ++i) {
+        if (sameWord(text, words[i])) {
+            kind = int(i);
+            return true;
+        }
+    }
+    return ReadWholeNumber(text, kind);
+}
+
+bool ReadFuel(QStringView text, int &fuel)
+{
+    static constexpr QStringView Words[] = {u"gazole", u"sans-plomb", u"gpl"};
+    for (size_t i = 0; i < std::size(Words); ++i) {
+        if (sameWord(text, Words[i])) {
+            fuel = int(i);
+            return true;
+        }
+    }
+    return ReadWholeNumber(text, fuel);
+}
+
+bool ReadYesNo(QStringView text, bool &yes)
+{
+    for (QStringView word : {u"oui", u"1"}) {
+        if (sameWord(text, word)) {
+            yes = true;
+            return true;
+        }
+    }
+    for (QStringView word : {u"non", u"0", u""}) {
+        if (sameWord(text, word)) {
+            yes = false;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ComputeRequest(TCalcRequest &request, const TInputNames &names, TCalcResult &result,
                     QString &error)
 {
     if (!checkChoices(request, error))
@@ -223,9 +393,12 @@ QString JsonNumber(long double x)
 
 QString ResultToJson(const TCalcRequest &request, const TCalcResult &result)
 {
+    // A moped has no power: null rather than a rank nobody gave.
+    const bool powerless =
+        request.Type == tcKmCost && PowerCaptions(TVehicleKind(request.Kind)).isEmpty();
     QString json = u"{\"year\":%1,\"kind\":%2,\"power\":%3,\"scale_row\":%4,"_s.arg(
         QString::number(request.Year), QString::number(request.Kind),
-        QString::number(request.Power), QString::number(result.ScaleRow));
+        powerless ? u"null"_s : QString::number(request.Power), QString::number(result.ScaleRow));
     json += u"\"distance\":"_s + JsonNumber(result.Distance);
     json += u",\"rate\":"_s + JsonNumber(result.Rate);
     if (request.Type == tcKmCost)

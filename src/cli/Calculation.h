@@ -5,13 +5,18 @@
 #include "UDeclar.h"
 
 #include <QString>
+#include <QStringView>
 
 struct TCalcRequest
 {
     TTypeCalc Type = tcKmCost;
     int Year = 0; // the options and the batch put the newest year of the scale when not given
     int Kind = -1;
-    int Power = 0;
+    bool Electric = false; // the electric kind of the thermal kind given
+    int Power = 0;         // rank in the window's list of powers
+    bool PowerGiven = false;
+    int Cv = -1; // fiscal horsepower, in place of the rank
+    int Cc = -1; // cylinder capacity of a two-wheeler (fuel scale), in place of the rank
     int Fuel = 0;
     TTaxpayerStatus Status = tsProfessional;
     bool ByDays = false;
@@ -34,17 +39,33 @@ struct TCalcResult
     QString AnnualText;
 };
 
-// Checks the request and computes it as the calculator page would. On a bad request returns
-// false with the French reason in `error`. `distanceName` and its kin name the inputs in
-// messages ("--distance", "distance").
+// How the inputs are named in messages ("--distance", "distance").
 struct TInputNames
 {
     QString Distance;
     QString PerDay;
     QString Days;
 };
-bool ComputeRequest(const TCalcRequest &request, const TInputNames &names, TCalcResult &result,
+
+// Checks the request and computes it as the calculator page would. The kind and the power
+// given in words, in CV or in cm³ become the ranks of the window's lists in `request`. On a
+// bad request returns false with the French reason in `error`.
+bool ComputeRequest(TCalcRequest &request, const TInputNames &names, TCalcResult &result,
                     QString &error);
+
+// Whole numbers of the options and of the batch (year, kind, power, days...): blanks around,
+// an optional '+', digits only.
+bool ReadWholeNumber(QStringView text, int &value);
+// Distances, read the same in every locale: ',' or '.' as the decimal separator (one at most),
+// blanks (space, no-break spaces) as the only grouping. `normalized` is the text as the
+// window's field would hold it.
+bool ReadDistanceNumber(QStringView text, long double &value, QString &normalized);
+// A vehicle kind in words ("automobile", "moto", "cyclomoteur"; "voiture", "deux-roues") or by
+// its rank; a fuel in words ("gazole", "sans-plomb", "gpl") or by its rank.
+bool ReadKind(TTypeCalc type, QStringView text, int &kind);
+bool ReadFuel(QStringView text, int &fuel);
+// The texts an electric flag takes in the batch: oui/non, 1/0, empty for non.
+bool ReadYesNo(QStringView text, bool &yes);
 
 // The detail report of a computed request, as the calculator page would print it.
 struct TReport;

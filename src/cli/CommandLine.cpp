@@ -19,11 +19,11 @@ namespace {
 // vehicles; %4 and %5: the newest years.
 const char16_t *const UsageText =
     u"Usage :\n"
-    u"  vemora-calc km   [--year A] --kind K [--power P] (--distance D | --per-day X --days N) "
-    u"[--json]\n"
-    u"                   [--pdf FICHIER] [--print] [--printer NOM] [--copies N]\n"
-    u"  vemora-calc fuel [--year A] --kind K [--power P] [--fuel F] [--employee]\n"
+    u"  vemora-calc km   [--year A] --kind TYPE [--electrique] [--cv N | --power P]\n"
     u"                   (--distance D | --per-day X --days N) [--json]\n"
+    u"                   [--pdf FICHIER] [--print] [--printer NOM] [--copies N]\n"
+    u"  vemora-calc fuel [--year A] --kind TYPE [--cv N | --cc C | --power P] [--fuel F]\n"
+    u"                   [--employee] (--distance D | --per-day X --days N) [--json] ...\n"
     u"  vemora-calc batch FICHIER     (FICHIER peut être - pour l'entrée standard)\n"
     u"  vemora-calc --help | --version\n"
     u"\n"
@@ -32,17 +32,19 @@ const char16_t *const UsageText =
     u"\n"
     u"  km      barème kilométrique\n"
     u"  fuel    barème carburant\n"
-    u"  batch   un fichier CSV (séparateur ;) de calculs, colonnes calcul (km ou carburant),\n"
-    u"          annee, type, puissance, carburant, statut (pro ou salarie), distance\n"
+    u"  batch   un fichier CSV de calculs (séparateur ; ou ,), colonnes calcul (km ou\n"
+    u"          carburant), annee, type, electrique, puissance, cv, cc, carburant, statut\n"
+    u"          (pro ou salarie), distance\n"
     u"\n"
     u"  --year A       année des revenus : km %1, fuel %2 ;\n"
     u"                 par défaut la plus récente (km %4, fuel %5)\n"
-    u"  --kind K       type de véhicule : km 0 automobile thermique, 1 moto thermique,\n"
-    u"                 2 cyclomoteur thermique, 3 automobile électrique, 4 moto électrique,\n"
-    u"                 5 cyclomoteur électrique (électriques à partir de %3) ;\n"
-    u"                 fuel 0 voiture de tourisme, 1 vélomoteur, scooter ou motocyclette\n"
-    u"  --power P      rang de la puissance administrative dans la liste (0 par défaut)\n"
-    u"  --fuel F       0 gazole, 1 super sans plomb, 2 GPL (0 par défaut)\n"
+    u"  --kind TYPE    km : automobile, moto ou cyclomoteur ; fuel : voiture ou deux-roues\n"
+    u"                 (ou leur rang : km 0 à 5, électriques 3 à 5 ; fuel 0 ou 1)\n"
+    u"  --electrique   véhicule électrique (km, à partir des revenus %3)\n"
+    u"  --cv N         puissance administrative en CV, celle de la carte grise\n"
+    u"  --cc C         cylindrée d'un deux-roues de 125 cm³ au plus (fuel)\n"
+    u"  --power P      ou le rang de la puissance dans la liste de la fenêtre (0 par défaut)\n"
+    u"  --fuel F       gazole, sans-plomb ou gpl (ou 0 à 2 ; gazole par défaut)\n"
     u"  --employee     statut salarié (sinon entrepreneur individuel, profession libérale)\n"
     u"  --distance D   distance annuelle en km\n"
     u"  --per-day X    distance par jour en km, avec --days N, nombre de jours travaillés\n"
@@ -51,8 +53,10 @@ const char16_t *const UsageText =
     u"                 pouce, ou l'imprimante nommée par --printer)\n"
     u"  --print        imprime le détail du calcul (--printer NOM, --copies N de 1 à 9)\n"
     u"\n"
-    u"Les nombres s'écrivent avec un point ou le séparateur décimal de la langue de "
-    u"l'utilisateur.\n";
+    u"Les nombres s'écrivent à la française dans toutes les langues : virgule ou point\n"
+    u"décimal, espaces entre les milliers (1 234,5 ou 1234.5).\n"
+    u"Codes de retour : 0 fait, 1 lignes du fichier en erreur, 2 saisie refusée,\n"
+    u"3 échec de l'impression, de l'enregistrement ou de l'écriture.\n";
 
 struct TParsed
 {
@@ -65,23 +69,20 @@ struct TParsed
     int Copies = 1;
 };
 
-void writeLine(const std::function<void(std::string_view)> &sink, const QString &text)
+bool writeLine(const TSink &sink, const QString &text)
 {
     const QByteArray bytes = (text + u'\n').toUtf8();
-    sink(std::string_view(bytes.constData(), size_t(bytes.size())));
+    return sink(std::string_view(bytes.constData(), size_t(bytes.size())));
 }
 
-// A whole number option: digits only, within a small range.
+// A whole number option, read as the batch reads its columns.
 bool readWhole(const QString &name, const QString &text, int &value, QString &error)
 {
-    bool ok = false;
-    const int v = text.toInt(&ok);
-    if (!ok || text.isEmpty() || !(text.at(0).isDigit() || text.at(0) == u'-')) {
-        error =
-            u"Valeur illisible pour %1 : « %2 » (un nombre entier est attendu)"_s.arg(name, text);
+    if (!ReadWholeNumber(text, value)) {
+        error = u"Valeur illisible pour %1 : « %2 » (un nombre entier est attendu)"_s.arg(
+            name, text.left(40));
         return false;
     }
-    value = v;
     return true;
 }
 
@@ -93,12 +94,14 @@ bool parseCalculation(TTypeCalc type, const QStringList &args, TParsed &parsed, 
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString &option = args.at(i);
         const bool flag = option == u"--json"_s || option == u"--print"_s ||
-                          (type == tcFuelCost && option == u"--employee"_s);
-        const bool valued =
-            option == u"--year"_s || option == u"--kind"_s || option == u"--power"_s ||
-            option == u"--distance"_s || option == u"--per-day"_s || option == u"--days"_s ||
-            option == u"--pdf"_s || option == u"--printer"_s || option == u"--copies"_s ||
-            (type == tcFuelCost && option == u"--fuel"_s);
+                          (type == tcFuelCost && option == u"--employee"_s) ||
+                          (type == tcKmCost && option == u"--electrique"_s);
+        const bool valued = option == u"--year"_s || option == u"--kind"_s ||
+                            option == u"--power"_s || option == u"--cv"_s ||
+                            option == u"--distance"_s || option == u"--per-day"_s ||
+                            option == u"--days"_s || option == u"--pdf"_s ||
+                            option == u"--printer"_s || option == u"--copies"_s ||
+                            (type == tcFuelCost && (option == u"--fuel"_s || option == u"--cc"_s));
         if (!flag && !valued) {
             error = option.startsWith(u'-') ? u"Option inconnue : %1"_s.arg(option)
                                             : u"Argument inattendu : « %1 »"_s.arg(option);
@@ -114,6 +117,8 @@ bool parseCalculation(TTypeCalc type, const QStringList &args, TParsed &parsed, 
                 parsed.Json = true;
             else if (option == u"--print"_s)
                 parsed.Print = true;
+            else if (option == u"--electrique"_s)
+                parsed.Request.Electric = true;
             else
                 parsed.Request.Status = tsEmployee;
             continue;
@@ -128,15 +133,31 @@ bool parseCalculation(TTypeCalc type, const QStringList &args, TParsed &parsed, 
             if (!readWhole(option, value, r.Year, error))
                 return false;
         } else if (option == u"--kind"_s) {
-            if (!readWhole(option, value, r.Kind, error))
+            if (!ReadKind(type, value, r.Kind)) {
+                error = type == tcKmCost
+                            ? u"Type illisible pour --kind : « %1 » (automobile, moto, "
+                              u"cyclomoteur ou 0 à 5)"_s.arg(value.left(40))
+                            : u"Type illisible pour --kind : « %1 » (voiture, deux-roues, 0 "
+                              u"ou 1)"_s.arg(value.left(40));
                 return false;
+            }
             parsed.HasKind = true;
         } else if (option == u"--power"_s) {
             if (!readWhole(option, value, r.Power, error))
                 return false;
-        } else if (option == u"--fuel"_s) {
-            if (!readWhole(option, value, r.Fuel, error))
+            r.PowerGiven = true;
+        } else if (option == u"--cv"_s) {
+            if (!readWhole(option, value, r.Cv, error))
                 return false;
+        } else if (option == u"--cc"_s) {
+            if (!readWhole(option, value, r.Cc, error))
+                return false;
+        } else if (option == u"--fuel"_s) {
+            if (!ReadFuel(value, r.Fuel)) {
+                error = u"Carburant illisible pour --fuel : « %1 » (gazole, sans-plomb, gpl ou "
+                        u"0 à 2)"_s.arg(value.left(40));
+                return false;
+            }
         } else if (option == u"--pdf"_s) {
             parsed.PdfFile = value;
         } else if (option == u"--printer"_s) {
@@ -195,13 +216,23 @@ bool outputReport(const TParsed &parsed, const TCalcResult &result, QString &err
 {
     if (!parsed.Print && parsed.PdfFile.isEmpty())
         return true;
-    status = 2;
+    status = esRefused;
     if (!parsed.Printer.isEmpty() && !Printers().contains(parsed.Printer)) {
         error = u"Imprimante inconnue : %1"_s.arg(parsed.Printer);
         return false;
     }
+    // As the window's print command: a printer first, then a distance to print.
+    if (parsed.Print && Printers().isEmpty()) {
+        error = u"Aucune imprimante n'a été trouvée !"_s;
+        status = esOutputFailed;
+        return false;
+    }
+    if (result.Distance <= 0) {
+        error = u"Le kilométrage effectué dans l'année est nul !"_s;
+        return false;
+    }
     const TReport report = RequestReport(parsed.Request, result);
-    status = 3;
+    status = esOutputFailed;
     if (!parsed.PdfFile.isEmpty()) {
         TDeviceCaps caps = VirtualA4Sheet();
         if (!parsed.Printer.isEmpty()) {
@@ -222,15 +253,6 @@ bool outputReport(const TParsed &parsed, const TCalcResult &result, QString &err
         }
     }
     if (parsed.Print) {
-        if (Printers().isEmpty()) {
-            error = u"Aucune imprimante n'a été trouvée !"_s;
-            return false;
-        }
-        if (result.Distance <= 0) {
-            error = u"Le kilométrage effectué dans l'année est nul !"_s;
-            status = 2;
-            return false;
-        }
         SelectCurrentPrinter(parsed.Printer);
         ResetPrinter();
         const int sent = PrintReport(report, parsed.Copies);
@@ -252,25 +274,26 @@ int runCalculation(TTypeCalc type, const QStringList &args, const TOutputs &outp
     if (!parseCalculation(type, args, parsed, error) ||
         !ComputeRequest(parsed.Request, names, result, error)) {
         writeLine(outputs.Err, u"vemora-calc : "_s + error);
-        return 2;
+        return esRefused;
     }
-    int status = 0;
+    int status = esDone;
     if (!outputReport(parsed, result, error, status)) {
         writeLine(outputs.Err, u"vemora-calc : "_s + error);
         return status;
     }
-    writeLine(outputs.Out, parsed.Json ? ResultToJson(parsed.Request, result) : result.Shown);
-    return 0;
+    if (!writeLine(outputs.Out, parsed.Json ? ResultToJson(parsed.Request, result) : result.Shown))
+        return esOutputFailed;
+    return esDone;
 }
 
 } // namespace
 
-int RunCommandLine(const QStringList &args, const TOutputs &outputs, const TFileReader &readFile)
+int RunCommandLine(const QStringList &args, const TOutputs &outputs, const TFileOpener &openFile)
 {
     if (args.isEmpty()) {
         writeLine(outputs.Err, u"vemora-calc : commande manquante (km, fuel ou batch) ; "
                                u"vemora-calc --help donne l'usage"_s);
-        return 2;
+        return esRefused;
     }
     const QString &command = args.at(0);
     if (command == u"--help"_s || command == u"-h"_s) {
@@ -281,13 +304,14 @@ int RunCommandLine(const QStringList &args, const TOutputs &outputs, const TFile
                                               QString::number(NewestYear(tcKmCost)),
                                               QString::number(NewestYear(tcFuelCost)))
                                          .toUtf8();
-            outputs.Out(std::string_view(usage.constData(), size_t(usage.size())));
-            return 0;
+            return outputs.Out(std::string_view(usage.constData(), size_t(usage.size())))
+                       ? esDone
+                       : esOutputFailed;
         }
     } else if (command == u"--version"_s) {
         if (args.size() == 1) {
-            writeLine(outputs.Out, u"vemora-calc " VEMORA_VERSION ""_s);
-            return 0;
+            return writeLine(outputs.Out, u"vemora-calc " VEMORA_VERSION ""_s) ? esDone
+                                                                               : esOutputFailed;
         }
     } else if (command == u"km"_s) {
         return runCalculation(tcKmCost, args, outputs);
@@ -299,22 +323,22 @@ int RunCommandLine(const QStringList &args, const TOutputs &outputs, const TFile
                       args.size() < 2
                           ? u"vemora-calc : batch attend un fichier (ou -)"_s
                           : u"vemora-calc : argument inattendu : « %1 »"_s.arg(args.at(2)));
-            return 2;
+            return esRefused;
         }
-        QByteArray content;
+        TByteSource source;
         QString error;
-        if (!readFile(args.at(1), content, error)) {
+        if (!openFile(args.at(1), source, error)) {
             writeLine(outputs.Err, u"vemora-calc : "_s + error);
-            return 2;
+            return esRefused;
         }
-        return RunBatch(QByteArrayView(content), outputs.Out, outputs.Err);
+        return RunBatch(source, outputs.Out, outputs.Err);
     } else {
         writeLine(outputs.Err,
                   (command.startsWith(u'-') ? u"vemora-calc : option inconnue : %1"_s
                                             : u"vemora-calc : commande inconnue : %1"_s)
                       .arg(command));
-        return 2;
+        return esRefused;
     }
     writeLine(outputs.Err, u"vemora-calc : argument inattendu : « %1 »"_s.arg(args.at(1)));
-    return 2;
+    return esRefused;
 }

@@ -1,21 +1,22 @@
 // The options of vemora-calc and what each command writes.
 #pragma once
 
+#include "Batch.h"
+
 #include <QStringList>
 
-#include <functional>
-#include <string_view>
-
-// Where a command writes: standard output and standard error, as UTF-8 bytes.
+// Where a command writes: standard output and standard error.
 struct TOutputs
 {
-    std::function<void(std::string_view)> Out;
-    std::function<void(std::string_view)> Err;
+    TSink Out;
+    TSink Err;
 };
 
-// Reads the batch file named by a command ("-" for standard input); false when it cannot.
-using TFileReader = std::function<bool(const QString &name, QByteArray &content, QString &error)>;
+// Opens the batch file named by a command ("-" for standard input) as a source of bytes;
+// false with the French reason when it cannot.
+using TFileOpener = std::function<bool(const QString &name, TByteSource &source, QString &error)>;
 
-// Runs the command line (without the program's name). Returns the exit status: 0 done,
-// 1 some batch rows could not be computed, 2 bad input (one French line on stderr).
-int RunCommandLine(const QStringList &args, const TOutputs &outputs, const TFileReader &readFile);
+// Runs the command line (without the program's name) and returns the exit status
+// (TExitStatus). Errors are one French line on `Err`; a failed write to `Out` stops the
+// command with esOutputFailed, leaving its message to the caller, who knows the cause.
+int RunCommandLine(const QStringList &args, const TOutputs &outputs, const TFileOpener &openFile);

@@ -113,11 +113,27 @@ QString SystemErrorText(int error)
     case EMFILE:
     case ENFILE:
         return u"Trop de fichiers sont ouverts."_s;
+    case EBADF:
+        return u"Le fichier n'est pas ouvert pour cette opération."_s;
+    case EPIPE:
+        return u"Le programme qui lisait la sortie l'a fermée."_s;
+    case EINVAL:
+        return u"Opération impossible sur ce fichier."_s;
+    case ENXIO:
+    case ENODEV:
+        return u"Le périphérique n'existe pas ou n'est pas prêt."_s;
+    case EAGAIN:
+        return u"La ressource est momentanément indisponible."_s;
+    case ETXTBSY:
+    case EBUSY:
+        return u"Le fichier ou le support est occupé."_s;
+    case ELOOP:
+        return u"Trop de liens symboliques dans le chemin."_s;
     default:
         break;
     }
-    return u"Erreur système %1 (%2)."_s.arg(error).arg(
-        QString::fromLocal8Bit(std::strerror(error)));
+    // In French whatever the locale: the number, not the system's English text.
+    return u"Erreur système n° %1."_s.arg(error);
 }
 
 bool WriteFileReplacing(const QString &fileName, const QByteArray &bytes, QString &error)

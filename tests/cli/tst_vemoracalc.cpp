@@ -93,8 +93,8 @@ void TestVemoraCalc::workedExamples_data()
     QTest::newRow("car at 20001 km")
         << u"km --year 2022 --kind 0 --distance 20001"_s << 0 << 20001.0 << 0.37
         << u"7400.3700000000000001"_s << Fr(u"7 400"_s);
-    QTest::newRow("moped at 6000 km") << u"km --year 2022 --kind 2 --power 1 --distance 6000"_s
-                                      << 14 << 6000.0 << 0.079 << u"1185"_s << Fr(u"1 185"_s);
+    QTest::newRow("moped at 6000 km") << u"km --year 2022 --kind 2 --distance 6000"_s << 14
+                                      << 6000.0 << 0.079 << u"1185"_s << Fr(u"1 185"_s);
     QTest::newRow("half euro rounded up") << u"km --year 2022 --kind 0 --distance 2500"_s << 0
                                           << 2500.0 << 0.529 << u"1322.5"_s << Fr(u"1 323"_s);
     QTest::newRow("moped 2017 middle band") << u"km --year 2017 --kind 2 --distance 3000"_s << 14
@@ -240,7 +240,8 @@ void TestVemoraCalc::badInput_data()
     QTest::newRow("distance too large")
         << split(u"km --kind 0 --distance 1e30"_s) << u"Valeur trop grande pour --distance"_s;
     QTest::newRow("too many days")
-        << split(u"km --kind 0 --per-day 10 --days 1e10"_s) << u"Valeur trop grande pour --days"_s;
+        << split(u"km --kind 0 --per-day 10 --days 1e10"_s)
+        << u"Nombre de jours illisible pour --days : « 1e10 » (un nombre entier est attendu)"_s;
     QTest::newRow("product too large")
         << split(u"km --kind 0 --per-day 1e17 --days 100"_s) << u"Distance annuelle trop grande"_s;
     QTest::newRow("no distance") << split(u"km --kind 0"_s) << u"Indiquez --distance"_s;
@@ -250,7 +251,7 @@ void TestVemoraCalc::badInput_data()
         << split(u"km --kind 0 --distance 5 --per-day 1 --days 3"_s) << u"ne se combine pas"_s;
     QTest::newRow("kind missing") << split(u"km --distance 5"_s) << u"--kind est obligatoire"_s;
     QTest::newRow("kind not a number")
-        << split(u"km --kind x --distance 5"_s) << u"Valeur illisible pour --kind"_s;
+        << split(u"km --kind x --distance 5"_s) << u"Type illisible pour --kind : « x »"_s;
     QTest::newRow("option twice") << split(u"km --kind 0 --year 2022 --year 2021 --distance 5"_s)
                                   << u"Option donnée deux fois : --year"_s;
     QTest::newRow("no command") << QStringList() << u"commande manquante"_s;

@@ -32,8 +32,15 @@ TRun run(QByteArrayView input)
 {
     TRun result;
     result.Status = RunBatch(
-        input, [&result](std::string_view s) { result.Out.append(s); },
-        [&result](std::string_view s) { result.Err.append(s); });
+        MemorySource(std::string_view(input.data(), size_t(input.size()))),
+        [&result](std::string_view s) {
+            result.Out.append(s);
+            return true;
+        },
+        [&result](std::string_view s) {
+            result.Err.append(s);
+            return true;
+        });
     return result;
 }
 

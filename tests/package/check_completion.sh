@@ -72,12 +72,13 @@ accepted() { # accepted RANGE ARGS-BEFORE-VALUE... -- ARGS-AFTER-VALUE...
 }
 same "$(offered km --year "")" "$(accepted "$(seq 2009 2035)" km --year -- --kind 0 --distance 1000)" "années km"
 same "$(offered fuel --year "")" "$(accepted "$(seq 2009 2035)" fuel --year -- --kind 0 --distance 1000)" "années fuel"
+words="automobile moto cyclomoteur voiture deux-roues velo $(seq 0 8)"
 for year in 2017 2018 2025; do
     same "$(offered km --year $year --kind "")" \
-        "$(accepted "$(seq 0 8)" km --year $year --kind -- --distance 1000)" "types km $year"
+        "$(accepted "$words" km --year $year --kind -- --distance 1000)" "types km $year"
 done
-same "$(offered fuel --kind "")" "$(accepted "$(seq 0 8)" fuel --kind -- --distance 1000)" "types fuel"
-for kinds in "km 0 1 2 3 4 5" "fuel 0 1" "fuel --employee 0 1"; do
+same "$(offered fuel --kind "")" "$(accepted "$words" fuel --kind -- --distance 1000)" "types fuel"
+for kinds in "km 0 1 2 3 4 5 automobile cyclomoteur" "fuel 0 1 deux-roues" "fuel --employee 0 1"; do
     read -ra words <<<"$kinds"
     set -- "${words[@]}"
     command=$1
@@ -86,14 +87,15 @@ for kinds in "km 0 1 2 3 4 5" "fuel 0 1" "fuel --employee 0 1"; do
     [ "$1" != --employee ] || { flag=(--employee); shift; }
     for kind in "$@"; do
         powers=$(accepted "$(seq 0 6)" "$command" "${flag[@]}" --kind "$kind" --power -- --distance 1000)
-        # A vehicle without power takes any rank and is offered the first one.
-        [ "$(flat "$powers")" != "$(flat "$(seq 0 6)")" ] || powers=0
         same "$(offered "$command" "${flag[@]}" --kind "$kind" --power "")" "$powers" \
             "puissances $command ${flag[*]} type $kind"
     done
 done
 same "$(offered fuel --kind 0 --fuel "")" \
-    "$(accepted "$(seq 0 5)" fuel --kind 0 --fuel -- --distance 1000)" "carburants"
+    "$(accepted "gazole sans-plomb gpl super $(seq 0 5)" fuel --kind 0 --fuel -- --distance 1000)" "carburants"
+# The two classes up to 125 cm³, each accepted.
+same "$(offered fuel --kind deux-roues --cc "")" \
+    "$(accepted "49 125 126" fuel --kind deux-roues --cc -- --distance 1000)" "cylindrées"
 same "$(offered km --kind 0 --print --copies "")" "$(seq 1 9)" "copies"
 
 # Files: CSV files for batch, PDF files for --pdf, folders on the way.

@@ -1,0 +1,350 @@
+// CSV files as spreadsheets write them, read in bounded memory and written back.
+#include "Csv.h"
+
+#include <algorithm>
+#include <cstring>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr size_t ChunkBytes = 64 * 1024;
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// True when the bytes need no repair to be written as UTF-8 text.
+bool isCleanUtf8(std::string_view bytes)
+{
+    size_t i = 0;
+    const size_t n = bytes.size();
+    while (i < n) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (c == 0)
+            return false;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        size_t length = 0;
+        char32_t min = 0;
+        char32_t code = 0;
+        if ((c & 0xE0) == 0xC0) {
+            length = 2;
+            min = 0x80;
+            code = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            length = 3;
+            min = 0x800;
+            code = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            length = 4;
+            min = 0x10000;
+            code = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + length > n)
+            return false;
+        for (size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (next & 0x3F);
+        }
+        if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+} // namespace
+
+TByteSource MemorySource(std::string_view bytes)
+{
+    return [bytes](char *buffer, size_t size, QString &) mutable -> std::ptrdiff_t {
+        const size_t n = std::min(size, bytes.size());
+        std::memcpy(buffer, bytes.data(), n);
+        bytes.remove_prefix(n);
+        return std::ptrdiff_t(n);
+    };
+}
+
+TCsvReader::TCsvReader(TByteSource source)
+    : m_source(std::move(source))
+    , m_buffer(ChunkBytes)
+{
+}
+
+bool TCsvReader::fill()
+{
+    if (m_atEnd)
+        return false;
+    if (m_pos == m_end)
+        m_pos = m_end = 0;
+    const std::ptrdiff_t n = m_source(m_buffer.data() + m_end, m_buffer.size() - m_end, m_error);
+    if (n <= 0) {
+        m_atEnd = true;
+        m_failed = n < 0;
+        return false;
+    }
+    m_end += size_t(n);
+    return true;
+}
+
+void TCsvReader::start()
+{
+    if (m_started)
+        return;
+    m_started = true;
+    while (m_end - m_pos < 3 && fill()) {
+    }
+    if (m_end - m_pos >= 3 && std::memcmp(m_buffer.data() + m_pos, "\xEF\xBB\xBF", 3) == 0)
+        m_pos += 3;
+}
+
+char TCsvReader::GuessSeparator()
+{
+    start();
+    // The first line that is not blank, read whole unless it fills the buffer. Offsets from
+    // m_pos, which a refill may move.
+    size_t lineStart = 0;
+    size_t lineEnd = 0;
+    bool quoted = false;
+    bool content = false;
+    while (true) {
+        for (; m_pos + lineEnd < m_end; ++lineEnd) {
+            const char c = m_buffer[m_pos + lineEnd];
+            if (c == '"')
+                quoted = !quoted;
+            if (c == '\n' && !quoted) {
+                if (content)
+                    break;
+                lineStart = lineEnd + 1;
+            } else if (!isBlank(c) && c != '\r') {
+                content = true;
+            }
+        }
+        if (m_pos + lineEnd < m_end || m_end == m_buffer.size() || !fill())
+            break;
+    }
+    lineStart += m_pos;
+    lineEnd += m_pos;
+    char found = 0;
+    quoted = false;
+    for (size_t i = lineStart; i < lineEnd; ++i) {
+        const char c = m_buffer[i];
+        if (c == '"')
+            quoted = !quoted;
+        else if (!quoted && c == ';')
+            found = ';'; // wherever it is: a decimal comma is not a separator then
+        else if (!quoted && c == ',' && !found)
+            found = ',';
+    }
+    m_separator = found ? found : ';';
+    return m_separator;
+}
+
+TCsvReader::TRecord TCsvReader::Next()
+{
+    enum class TState
+    {
+        FieldStart, // blanks so far
+        Unquoted,
+        Quoted,
+        AfterQuote // a quote inside a quoted field: its end, or the first of a pair
+    };
+
+    m_record.clear();
+    m_bounds.clear();
+    m_fields.clear();
+    start();
+    if (m_pos == m_end && !fill())
+        return m_failed ? TRecord::ReadError : TRecord::End;
+
+    m_recordLine = m_line;
+    TState state = TState::FieldStart;
+    size_t fieldStart = 0;
+    bool tooLong = false;
+    bool carriageReturn = false; // a '\r' outside quotes, waiting to see whether '\n' follows
+    const char separator = m_separator;
+
+    auto append = [&](const char *data, size_t size) {
+        if (tooLong)
+            return;
+        if (m_record.size() + size > MaxRecordBytes) {
+            tooLong = true;
+            m_record.clear();
+            m_bounds.clear();
+            return;
+        }
+        m_record.append(data, size);
+    };
+    auto endField = [&] {
+        if (!tooLong)
+            m_bounds.push_back(m_record.size());
+        fieldStart = m_record.size();
+        state = TState::FieldStart;
+    };
+
+    while (true) {
+        if (m_pos == m_end && !fill()) {
+            if (m_failed)
+                return TRecord::ReadError;
+            if (state == TState::Quoted)
+                return TRecord::Unfinished;
+            endField();
+            break;
+        }
+        const char c = m_buffer[m_pos];
+        if (carriageReturn) {
+            carriageReturn = false;
+            if (c != '\n') {
+                // A lone carriage return is part of the field.
+                if (state == TState::AfterQuote)
+                    state = TState::Unquoted;
+                else if (state == TState::FieldStart)
+                    state = TState::Unquoted;
+                append("\r", 1);
+            }
+        }
+        ++m_pos;
+        if (c == '\n')
+            ++m_line;
+        switch (state) {
+        case TState::FieldStart:
+            if (c == '"') {
+                if (!tooLong)
+                    m_record.resize(fieldStart); // blanks before a quote are not the field's
+                state = TState::Quoted;
+                continue;
+            }
+            if (isBlank(c)) {
+                append(&c, 1);
+                continue;
+            }
+            state = TState::Unquoted;
+            [[fallthrough]];
+        case TState::Unquoted: {
+            if (c == separator) {
+                endField();
+                continue;
+            }
+            if (c == '\n') {
+                endField();
+                break;
+            }
+            if (c == '\r') {
+                carriageReturn = true;
+                continue;
+            }
+            // The plain bytes up to the next one that means something, in one piece.
+            size_t stop = m_pos;
+            while (stop < m_end && m_buffer[stop] != separator && m_buffer[stop] != '\n' &&
+                   m_buffer[stop] != '\r')
+                ++stop;
+            append(m_buffer.data() + m_pos - 1, stop - m_pos + 1);
+            m_pos = stop;
+            continue;
+        }
+        case TState::Quoted: {
+            if (c == '"') {
+                state = TState::AfterQuote;
+                continue;
+            }
+            size_t stop = m_pos;
+            while (stop < m_end && m_buffer[stop] != '"' && m_buffer[stop] != '\n')
+                ++stop;
+            append(m_buffer.data() + m_pos - 1, stop - m_pos + 1);
+            m_pos = stop;
+            continue;
+        }
+        case TState::AfterQuote:
+            if (c == '"') {
+                append("\"", 1);
+                state = TState::Quoted;
+                continue;
+            }
+            if (c == separator) {
+                endField();
+                continue;
+            }
+            if (c == '\n') {
+                endField();
+                break;
+            }
+            if (c == '\r') {
+                carriageReturn = true;
+                continue;
+            }
+            if (isBlank(c))
+                continue;  // blanks after the closing quote
+            append(&c, 1); // a stray byte after the closing quote: kept, as spreadsheets do
+            state = TState::Unquoted;
+            continue;
+        }
+        break; // end of the record
+    }
+
+    if (tooLong)
+        return TRecord::TooLong;
+    size_t begin = 0;
+    m_fields.reserve(m_bounds.size());
+    for (size_t end : m_bounds) {
+        m_fields.emplace_back(m_record.data() + begin, end - begin);
+        begin = end;
+    }
+    return TRecord::Fields;
+}
+
+QString SafeText(std::string_view bytes)
+{
+    QString text = QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+    text.replace(QChar(u'\0'), QChar(QChar::ReplacementCharacter));
+    return text;
+}
+
+QString QuotedInMessage(std::string_view field)
+{
+    constexpr qsizetype MaxCharacters = 40;
+    // Only the start of a long field is decoded.
+    QString text = SafeText(field.substr(0, size_t(MaxCharacters) * 4 + 4));
+    if (text.size() > MaxCharacters || field.size() > size_t(MaxCharacters) * 4 + 4) {
+        qsizetype cut = std::min(text.size(), MaxCharacters);
+        if (cut > 0 && text.at(cut - 1).isHighSurrogate())
+            --cut;
+        text = text.left(cut) + u'…';
+    }
+    return text;
+}
+
+void AppendCsvField(std::string &line, std::string_view field, char separator)
+{
+    std::string repaired;
+    if (!isCleanUtf8(field)) {
+        const QByteArray bytes = SafeText(field).toUtf8();
+        repaired.assign(bytes.constData(), size_t(bytes.size()));
+        field = repaired;
+    }
+    bool quote = false;
+    for (char c : field) {
+        if (c == separator || c == '"' || c == '\n' || c == '\r') {
+            quote = true;
+            break;
+        }
+    }
+    if (!quote) {
+        line.append(field);
+        return;
+    }
+    line.push_back('"');
+    for (char c : field) {
+        if (c == '"')
+            line.push_back('"');
+        line.push_back(c);
+    }
+    line.push_back('"');
+}
