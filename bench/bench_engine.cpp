@@ -79,9 +79,11 @@ QByteArray makeBatchFile(int rows)
         } else {
             const int year = kmYears.at(qsizetype(random() % kmYears.size()));
             const int kind = int(random() % unsigned(VehicleKindCount(year)));
+            // Mopeds have no power.
+            const QByteArray power =
+                kind % 3 == 2 ? QByteArray() : QByteArray::number(int(random() % 3));
             file += "km;" + QByteArray::number(year) + ';' + QByteArray::number(kind) + ';' +
-                    QByteArray::number(int(random() % 3)) + ";;;" + QByteArray::number(distance) +
-                    ",5\n";
+                    power + ";;;" + QByteArray::number(distance) + ",5\n";
         }
     }
     return file;

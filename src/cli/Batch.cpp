@@ -194,6 +194,13 @@ QString columnNumber(long double x, int digits)
     return NumberToSignificantText(x, digits, u',');
 }
 
+// A column the program adds: quoted when it holds the separator (a decimal comma).
+void appendText(std::string &line, const QString &text, char separator)
+{
+    const QByteArray bytes = text.toUtf8();
+    AppendCsvField(line, std::string_view(bytes.constData(), size_t(bytes.size())), separator);
+}
+
 } // namespace
 
 int RunBatch(const TByteSource &input, const TSink &out, const TSink &err)
@@ -278,16 +285,14 @@ int RunBatch(const TByteSource &input, const TSink &out, const TSink &err)
             }
             if (readRow(fields, columns, request, error) &&
                 ComputeRequest(request, names, result, error)) {
-                line.append(sep);
-                output.append(columnNumber(result.Rate, 18));
-                line.append(sep);
-                if (request.Type == tcKmCost)
-                    output.append(columnNumber(result.Fixed, 18));
-                line.append(sep);
-                output.append(columnNumber(result.Amount, 20));
-                line.append(sep);
-                AppendCsvField(line, result.Shown.toUtf8().toStdString(), separator);
-                line.append(sep);
+                const QString added[] = {columnNumber(result.Rate, 18),
+                                         request.Type == tcKmCost ? columnNumber(result.Fixed, 18)
+                                                                  : QString(),
+                                         columnNumber(result.Amount, 20), result.Shown, QString()};
+                for (const QString &text : added) {
+                    line.append(sep);
+                    appendText(line, text, separator);
+                }
                 line.push_back('\n');
                 continue;
             }
@@ -302,7 +307,7 @@ int RunBatch(const TByteSource &input, const TSink &out, const TSink &err)
         status = esRowsInError;
         for (int i = 0; i < 5; ++i)
             line.append(sep);
-        AppendCsvField(line, error.toUtf8().toStdString(), separator);
+        appendText(line, error, separator);
         line.push_back('\n');
         errors.append(u"vemora-calc : ligne %1 : %2\n"_s.arg(reader.Line())
                           .arg(QString(error).replace(u'\n', u' ')));

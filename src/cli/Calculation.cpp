@@ -1,6 +1,8 @@
 // One calculation of the command-line calculator.
 #include "Calculation.h"
 
+#include "Csv.h"
+
 #include "EntryFields.h"
 #include "FuelScale.h"
 #include "KmScale.h"
@@ -34,15 +36,15 @@ bool readInput(const QString &text, const QString &name, int decimals, QString &
 {
     long double value = 0;
     if (!ReadDistanceNumber(text, value, normalized)) {
-        error = u"Nombre illisible pour %1 : « %2 »"_s.arg(name, text.left(40));
+        error = u"Nombre illisible pour %1 : « %2 »"_s.arg(name, QuotedInMessage(text));
         return false;
     }
     if (value < 0) {
-        error = u"Nombre négatif pour %1 : %2"_s.arg(name, text);
+        error = u"Nombre négatif pour %1 : %2"_s.arg(name, QuotedInMessage(text));
         return false;
     }
     if (RoundDecimals(value, decimals) >= TooLarge) {
-        error = u"Valeur trop grande pour %1 : %2"_s.arg(name, text);
+        error = u"Valeur trop grande pour %1 : %2"_s.arg(name, QuotedInMessage(text));
         return false;
     }
     return true;
@@ -187,7 +189,7 @@ bool readDistance(const TCalcRequest &request, const TInputNames &names, long do
     int days = 0;
     if (!ReadWholeNumber(request.Days, days)) {
         error = u"Nombre de jours illisible pour %1 : « %2 » (un nombre entier est attendu)"_s.arg(
-            names.Days, request.Days.left(40));
+            names.Days, QuotedInMessage(request.Days));
         return false;
     }
     const int most = DaysInYear(request.Year);
@@ -200,7 +202,8 @@ bool readDistance(const TCalcRequest &request, const TInputNames &names, long do
     fields.DaysText = QString::number(days);
     const long double product = DistanceFromDays(days, DistanceByDayFromText(fields.PerDayText));
     if (product >= TooLarge) {
-        error = u"Distance annuelle trop grande : %1 × %2"_s.arg(request.PerDay, request.Days);
+        error = u"Distance annuelle trop grande : %1 × %2"_s.arg(QuotedInMessage(request.PerDay),
+                                                                 QuotedInMessage(request.Days));
         return false;
     }
     fields.AnnualText = DistanceText(product);

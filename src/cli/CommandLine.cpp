@@ -80,7 +80,7 @@ bool readWhole(const QString &name, const QString &text, int &value, QString &er
 {
     if (!ReadWholeNumber(text, value)) {
         error = u"Valeur illisible pour %1 : « %2 » (un nombre entier est attendu)"_s.arg(
-            name, text.left(40));
+            name, QuotedInMessage(text));
         return false;
     }
     return true;
@@ -103,8 +103,9 @@ bool parseCalculation(TTypeCalc type, const QStringList &args, TParsed &parsed, 
                             option == u"--printer"_s || option == u"--copies"_s ||
                             (type == tcFuelCost && (option == u"--fuel"_s || option == u"--cc"_s));
         if (!flag && !valued) {
-            error = option.startsWith(u'-') ? u"Option inconnue : %1"_s.arg(option)
-                                            : u"Argument inattendu : « %1 »"_s.arg(option);
+            error = option.startsWith(u'-')
+                        ? u"Option inconnue : %1"_s.arg(QuotedInMessage(option))
+                        : u"Argument inattendu : « %1 »"_s.arg(QuotedInMessage(option));
             return false;
         }
         if (seen.contains(option)) {
@@ -136,9 +137,9 @@ bool parseCalculation(TTypeCalc type, const QStringList &args, TParsed &parsed, 
             if (!ReadKind(type, value, r.Kind)) {
                 error = type == tcKmCost
                             ? u"Type illisible pour --kind : « %1 » (automobile, moto, "
-                              u"cyclomoteur ou 0 à 5)"_s.arg(value.left(40))
+                              u"cyclomoteur ou 0 à 5)"_s.arg(QuotedInMessage(value))
                             : u"Type illisible pour --kind : « %1 » (voiture, deux-roues, 0 "
-                              u"ou 1)"_s.arg(value.left(40));
+                              u"ou 1)"_s.arg(QuotedInMessage(value));
                 return false;
             }
             parsed.HasKind = true;
@@ -155,7 +156,7 @@ bool parseCalculation(TTypeCalc type, const QStringList &args, TParsed &parsed, 
         } else if (option == u"--fuel"_s) {
             if (!ReadFuel(value, r.Fuel)) {
                 error = u"Carburant illisible pour --fuel : « %1 » (gazole, sans-plomb, gpl ou "
-                        u"0 à 2)"_s.arg(value.left(40));
+                        u"0 à 2)"_s.arg(QuotedInMessage(value));
                 return false;
             }
         } else if (option == u"--pdf"_s) {
@@ -204,8 +205,8 @@ bool parseCalculation(TTypeCalc type, const QStringList &args, TParsed &parsed, 
     }
     if (!parsed.PdfFile.isEmpty() &&
         !IsAllowedExtension(FileExtension(parsed.PdfFile), u".pdf"_s)) {
-        error =
-            u"L'extension du fichier : %1, n'est pas valide."_s.arg(FileExtension(parsed.PdfFile));
+        error = u"L'extension du fichier : %1, n'est pas valide."_s.arg(
+            QuotedInMessage(FileExtension(parsed.PdfFile)));
         return false;
     }
     return true;
@@ -218,12 +219,12 @@ bool outputReport(const TParsed &parsed, const TCalcResult &result, QString &err
         return true;
     status = esRefused;
     if (!parsed.Printer.isEmpty() && !Printers().contains(parsed.Printer)) {
-        error = u"Imprimante inconnue : %1"_s.arg(parsed.Printer);
+        error = u"Imprimante inconnue : %1"_s.arg(QuotedInMessage(parsed.Printer));
         return false;
     }
     // As the window's print command: a printer first, then a distance to print.
     if (parsed.Print && Printers().isEmpty()) {
-        error = u"Aucune imprimante n'a été trouvée !"_s;
+        error = u"Aucune imprimante n'a été trouvée\u00A0!"_s;
         status = esOutputFailed;
         return false;
     }
@@ -319,10 +320,10 @@ int RunCommandLine(const QStringList &args, const TOutputs &outputs, const TFile
         return runCalculation(tcFuelCost, args, outputs);
     } else if (command == u"batch"_s) {
         if (args.size() != 2) {
-            writeLine(outputs.Err,
-                      args.size() < 2
-                          ? u"vemora-calc : batch attend un fichier (ou -)"_s
-                          : u"vemora-calc : argument inattendu : « %1 »"_s.arg(args.at(2)));
+            writeLine(outputs.Err, args.size() < 2
+                                       ? u"vemora-calc : batch attend un fichier (ou -)"_s
+                                       : u"vemora-calc : argument inattendu : « %1 »"_s.arg(
+                                             QuotedInMessage(args.at(2))));
             return esRefused;
         }
         TByteSource source;
@@ -336,9 +337,10 @@ int RunCommandLine(const QStringList &args, const TOutputs &outputs, const TFile
         writeLine(outputs.Err,
                   (command.startsWith(u'-') ? u"vemora-calc : option inconnue : %1"_s
                                             : u"vemora-calc : commande inconnue : %1"_s)
-                      .arg(command));
+                      .arg(QuotedInMessage(command)));
         return esRefused;
     }
-    writeLine(outputs.Err, u"vemora-calc : argument inattendu : « %1 »"_s.arg(args.at(1)));
+    writeLine(outputs.Err,
+              u"vemora-calc : argument inattendu : « %1 »"_s.arg(QuotedInMessage(args.at(1))));
     return esRefused;
 }

@@ -307,18 +307,25 @@ QString SafeText(std::string_view bytes)
     return text;
 }
 
-QString QuotedInMessage(std::string_view field)
+QString QuotedInMessage(QStringView text)
 {
     constexpr qsizetype MaxCharacters = 40;
-    // Only the start of a long field is decoded.
-    QString text = SafeText(field.substr(0, size_t(MaxCharacters) * 4 + 4));
-    if (text.size() > MaxCharacters || field.size() > size_t(MaxCharacters) * 4 + 4) {
-        qsizetype cut = std::min(text.size(), MaxCharacters);
-        if (cut > 0 && text.at(cut - 1).isHighSurrogate())
-            --cut;
-        text = text.left(cut) + u'…';
-    }
-    return text;
+    if (text.size() <= MaxCharacters)
+        return text.toString();
+    qsizetype cut = MaxCharacters;
+    if (text.at(cut - 1).isHighSurrogate())
+        --cut;
+    return text.left(cut).toString() + u'…';
+}
+
+QString QuotedInMessage(std::string_view field)
+{
+    // Only the start of a long field is decoded: 40 characters take 160 bytes at most.
+    constexpr size_t MaxBytes = 160;
+    QString text = SafeText(field.substr(0, MaxBytes + 4));
+    if (field.size() > MaxBytes + 4)
+        text += u'…'; // longer in any case
+    return QuotedInMessage(text);
 }
 
 void AppendCsvField(std::string &line, std::string_view field, char separator)

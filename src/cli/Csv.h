@@ -76,3 +76,4 @@ void AppendCsvField(std::string &line, std::string_view field, char separator);
 QString SafeText(std::string_view bytes);
 // A field as an error message quotes it: safe text, at most 40 characters, then "…".
 QString QuotedInMessage(std::string_view field);
+QString QuotedInMessage(QStringView text);

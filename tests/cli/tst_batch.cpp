@@ -49,6 +49,10 @@ private slots:
     void fileThatIsNotABatch_data();
     void fileThatIsNotABatch();
     void arbitraryBytes();
+    void csvAsSpreadsheets_data();
+    void csvAsSpreadsheets();
+    void wordsAndHorsepowerColumns();
+    void failedWriteStopsReading();
 };
 
 void TestBatch::columnsInAnyOrderWithDefaults()
@@ -103,6 +107,9 @@ void TestBatch::rowsInError_data()
     QTest::newRow("separator in the reason is replaced")
         << QByteArray("km;2022;0;0;;;1;2") << QString();
     QTest::newRow("short row") << QByteArray("km") << u"type manquant"_s;
+    QTest::newRow("long field quoted in part")
+        << "km;2022;0;0;;;" + QByteArray(100, 'z')
+        << u"Nombre illisible pour distance : « "_s + QString(40, u'z') + u"… »"_s;
 }
 
 void TestBatch::rowsInError()
@@ -177,6 +184,105 @@ void TestBatch::arbitraryBytes()
     }
     QVERIFY(failed > 0);
     QCOMPARE(run.Err.count(u'\n'), failed);
+}
+
+void TestBatch::csvAsSpreadsheets_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("errors");
+
+    QTest::newRow("separators inside a quoted field")
+        << QByteArray("note;calcul;type;puissance;distance\n"
+                      "\"a;km;0;3;9000;b\";km;0;2;12000\n")
+        << 0
+        << Fr(u"note;calcul;type;puissance;distance;taux;forfait;montant;affiche;erreur\n"
+              u"\"a;km;0;3;9000;b\";km;0;2;12000;0,357;1395;5679;5 679;\n"_s)
+        << QString();
+    QTest::newRow("doubled quotes and a line break, then a row of line 4")
+        << QByteArray("calcul;type;distance;note\n"
+                      "km;0;5000;\"dit \"\"oui\"\"\r\nfin\"\r\n"
+                      "km;x;1\n")
+        << 1
+        << u"calcul;type;distance;note;taux;forfait;montant;affiche;erreur\n"
+           u"km;0;5000;\"dit \"\"oui\"\"\r\nfin\";0,529;0;2645;"_s +
+               Fr(u"2 645"_s) +
+               u";\nkm;x;1;;;;;type illisible : « x » (automobile, moto, cyclomoteur ou 0 à 5)\n"_s
+        << u"vemora-calc : ligne 4 : type illisible : « x » (automobile, moto, cyclomoteur ou 0 "
+           u"à 5)\n"_s;
+    QTest::newRow("comma between fields, decimal commas quoted")
+        << QByteArray("calcul,type,puissance,distance\nkm,0,2,\"12000,4\"\n") << 0
+        << Fr(u"calcul,type,puissance,distance,taux,forfait,montant,affiche,erreur\n"
+              u"km,0,2,\"12000,4\",\"0,357\",1395,5679,5 679,\n"_s)
+        << QString();
+    QTest::newRow("a record too long and a quote never closed")
+        << "calcul;type;distance\nkm;0;" + QByteArray(70000, '1') +
+               "\nkm;0;5000\nkm;0;\"12\nkm;0;5\n"
+        << 1
+        << u"calcul;type;distance;taux;forfait;montant;affiche;erreur\n"
+           u";;;;;;;ligne trop longue (plus de 64 Kio), non lue\n"
+           u"km;0;5000;0,529;0;2645;"_s +
+               Fr(u"2 645"_s) +
+               u";\n;;;;;;;guillemet ouvert jamais fermé : la fin du fichier n'est pas lue\n"_s
+        << u"vemora-calc : ligne 2 : ligne trop longue (plus de 64 Kio), non lue\n"
+           u"vemora-calc : ligne 4 : guillemet ouvert jamais fermé : la fin du fichier n'est "
+           u"pas lue\n"_s;
+}
+
+void TestBatch::csvAsSpreadsheets()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(int, status);
+    QFETCH(QString, output);
+    QFETCH(QString, errors);
+    const TBatchRun run = runBatch(input);
+    QCOMPARE(run.Out, output);
+    QCOMPARE(run.Err, errors);
+    QCOMPARE(run.Status, status);
+}
+
+void TestBatch::wordsAndHorsepowerColumns()
+{
+    const TBatchRun run = runBatch("calcul;annee;type;electrique;cv;cc;carburant;statut;distance\n"
+                                   "km;2025;automobile;oui;5;;;;12000\n"
+                                   "km;2025;Cyclomoteur;;;;;;3000\n"
+                                   "carburant;2025;deux-roues;;;49;;;10000\n"
+                                   "carburant;2025;voiture;;9;;sans-plomb;salarie;10000\n"
+                                   "km;2025;cyclomoteur;;2;;;;3000\n");
+    QCOMPARE(run.Status, 1);
+    QStringList shown;
+    for (const QString &line : run.Out.split(u'\n', Qt::SkipEmptyParts).mid(1))
+        shown << line.section(u';', -2, -2) + line.section(u';', -1);
+    QCOMPARE(shown, (QStringList{Fr(u"6 810"_s), u"945"_s, u"370"_s, Fr(u"1 390"_s),
+                                 u"Un cyclomoteur n'a pas de puissance administrative : ne la "
+                                 u"donnez pas"_s}));
+}
+
+void TestBatch::failedWriteStopsReading()
+{
+    // A full disk: the first write fails, and the rest of a large file is not even read.
+    QByteArray input = "calcul;type;distance\n";
+    for (int i = 0; i < 100000; ++i)
+        input += "km;0;" + QByteArray::number(i) + '\n';
+    size_t read = 0;
+    const TByteSource source =
+        MemorySource(std::string_view(input.constData(), size_t(input.size())));
+    int writes = 0;
+    const int status = RunBatch(
+        [&](char *buffer, size_t size, QString &error) {
+            const std::ptrdiff_t n = source(buffer, size, error);
+            read += size_t(std::max<std::ptrdiff_t>(n, 0));
+            return n;
+        },
+        [&writes](std::string_view) {
+            ++writes;
+            return false;
+        },
+        [](std::string_view) { return true; });
+    QCOMPARE(status, int(esOutputFailed));
+    QCOMPARE(writes, 1);
+    QVERIFY2(read < size_t(input.size()) / 4, qPrintable(QString::number(read)));
 }
 
 QTEST_GUILESS_MAIN(TestBatch)

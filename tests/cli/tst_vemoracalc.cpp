@@ -20,14 +20,20 @@ struct TRun
     QString Err;
 };
 
-TRun runCalc(const QStringList &args, const QByteArray &input = {})
+// Runs vemora-calc, or with `shell` a bash command line in which "$calc" names it.
+TRun runCalc(const QStringList &args, const QByteArray &input = {},
+             const QString &locale = u"fr_FR.UTF-8"_s, bool shell = false)
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(u"LC_ALL"_s, u"fr_FR.UTF-8"_s);
-    env.insert(u"LANG"_s, u"fr_FR.UTF-8"_s);
+    env.insert(u"LC_ALL"_s, locale);
+    env.insert(u"LANG"_s, locale);
+    env.insert(u"calc"_s, QStringLiteral(VEMORA_CALC));
     process.setProcessEnvironment(env);
-    process.start(QStringLiteral(VEMORA_CALC), args);
+    if (shell)
+        process.start(u"bash"_s, QStringList{u"-c"_s} << args);
+    else
+        process.start(QStringLiteral(VEMORA_CALC), args);
     if (!process.waitForStarted(10000))
         return {};
     process.write(input);
@@ -65,6 +71,12 @@ private slots:
     void badInput();
     void batchFromFileAndStandardInput();
     void helpAndVersion();
+    void wordsAndHorsepower_data();
+    void wordsAndHorsepower();
+    void sameBytesInEveryLocale();
+    void failedWritesAndClosedPipes_data();
+    void failedWritesAndClosedPipes();
+    void longLineInBoundedMemory();
 };
 
 void TestVemoraCalc::workedExamples_data()
@@ -258,7 +270,34 @@ void TestVemoraCalc::badInput_data()
     QTest::newRow("unknown command") << split(u"frobnicate"_s) << u"commande inconnue"_s;
     QTest::newRow("batch without a file") << split(u"batch"_s) << u"batch attend un fichier"_s;
     QTest::newRow("batch of a missing file")
-        << split(u"batch /nonexistent/calculs.csv"_s) << u"impossible d'ouvrir"_s;
+        << split(u"batch /nonexistent/calculs.csv"_s)
+        << u"impossible d'ouvrir « /nonexistent/calculs.csv » : Le dossier ou le fichier "
+           u"n'existe pas."_s;
+    QTest::newRow("batch of a folder")
+        << split(u"batch /tmp"_s)
+        << u"impossible de lire « /tmp » : Le chemin désigne un dossier."_s;
+    // The rules of the window's fields.
+    QTest::newRow("day count not whole") << split(u"km --kind 0 --per-day 10 --days 2.5"_s)
+                                         << u"Nombre de jours illisible pour --days : « 2.5 »"_s;
+    QTest::newRow("more days than the year")
+        << split(u"km --year 2025 --kind 0 --per-day 10 --days 400"_s)
+        << u"Nombre de jours trop grand pour --days : 400 (365 au plus en 2025)"_s;
+    QTest::newRow("two decimal separators") << split(u"km --kind 0 --distance 1.234,5"_s)
+                                            << u"Nombre illisible pour --distance : « 1.234,5 »"_s;
+    QTest::newRow("too large once rounded")
+        << split(u"km --kind 0 --distance 999999999999999999.5"_s)
+        << u"Valeur trop grande pour --distance"_s;
+    QTest::newRow("power of a moped") << split(u"km --kind cyclomoteur --power 0 --distance 9"_s)
+                                      << u"Un cyclomoteur n'a pas de puissance"_s;
+    QTest::newRow("power given twice")
+        << split(u"km --kind automobile --cv 5 --power 2 --distance 9"_s)
+        << u"La puissance se donne par son rang ou en CV"_s;
+    QTest::newRow("two-wheeler over 125 cm³ by its cylinder capacity")
+        << split(u"fuel --kind deux-roues --cc 200 --distance 9"_s)
+        << u"Cylindrée hors du barème : 200 cm³"_s;
+    QTest::newRow("PDF of a zero distance")
+        << split(u"km --kind 0 --distance 0 --pdf /nonexistent/x.pdf"_s)
+        << u"Le kilométrage effectué dans l'année est nul !"_s;
 }
 
 void TestVemoraCalc::badInput()
@@ -313,6 +352,171 @@ void TestVemoraCalc::helpAndVersion()
     QCOMPARE(version.Status, 0);
     QVERIFY(version.Out.startsWith(u"vemora-calc "_s));
     QCOMPARE(runCalc({u"--version"_s, u"extra"_s}).Status, 2);
+}
+
+void TestVemoraCalc::wordsAndHorsepower_data()
+{
+    QTest::addColumn<QString>("args");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("scaleRow");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("car of 4 CV") << u"km --kind automobile --cv 4 --distance 10000"_s << 0 << 1
+                                 << Fr(u"4 730"_s);
+    QTest::newRow("car of 11 CV in the last class")
+        << u"km --kind automobile --cv 11 --distance 10000"_s << 0 << 4 << Fr(u"5 455"_s);
+    QTest::newRow("motorcycle of 4 CV")
+        << u"km --kind moto --cv 4 --distance 4500"_s << 1 << 12 << Fr(u"1 527"_s);
+    QTest::newRow("electric car in words")
+        << u"km --kind automobile --electrique --cv 5 --distance 12000"_s << 3 << 2
+        << Fr(u"6 810"_s);
+    QTest::newRow("moped without power")
+        << u"km --kind cyclomoteur --distance 3000"_s << 2 << 14 << u"945"_s;
+    QTest::newRow("leap year takes 366 days")
+        << u"km --year 2024 --kind automobile --cv 3 --per-day 10 --days 366"_s << 0 << 0
+        << Fr(u"1 936"_s);
+    QTest::newRow("unleaded car of 8 CV")
+        << u"fuel --kind voiture --cv 8 --fuel sans-plomb --distance 10000"_s << 0 << 2
+        << Fr(u"1 650"_s);
+    QTest::newRow("employee's car of 9 CV in the capped class")
+        << u"fuel --employee --kind voiture --cv 9 --fuel gazole --distance 10000"_s << 0 << 1
+        << Fr(u"1 100"_s);
+    QTest::newRow("two-wheeler of 49 cm³")
+        << u"fuel --kind deux-roues --cc 49 --distance 10000"_s << 1 << 5 << u"370"_s;
+    QTest::newRow("two-wheeler of 125 cm³")
+        << u"fuel --kind deux-roues --cc 125 --distance 10000"_s << 1 << 6 << u"740"_s;
+    QTest::newRow("two-wheeler of 4 CV")
+        << u"fuel --kind deux-roues --cv 4 --distance 10000"_s << 1 << 7 << u"950"_s;
+}
+
+void TestVemoraCalc::wordsAndHorsepower()
+{
+    QFETCH(QString, args);
+    QFETCH(int, kind);
+    QFETCH(int, scaleRow);
+    QFETCH(QString, shown);
+    QStringList line = split(args) << u"--json"_s;
+    if (!args.contains(u"--year"_s))
+        line << u"--year"_s << u"2025"_s;
+    const TRun run = runCalc(line);
+    QCOMPARE(run.Err, QString());
+    const QJsonObject json = QJsonDocument::fromJson(run.Out.toUtf8()).object();
+    QCOMPARE(json.value(u"kind"_s).toInt(), kind);
+    QCOMPARE(json.value(u"scale_row"_s).toInt(), scaleRow);
+    QCOMPARE(json.value(u"shown"_s).toString(), shown);
+    // A moped has no power to tell.
+    QCOMPARE(json.value(u"power"_s).isNull(), scaleRow == 14);
+}
+
+void TestVemoraCalc::sameBytesInEveryLocale()
+{
+    const QByteArray csv = "calcul,type,cv,carburant,distance\n"
+                           "carburant,voiture,6,gpl,\"12 000,5\"\n"
+                           "km,automobile,4,,\"1,5\"\n"
+                           "km,moto,,,\"1.234,5\"\n";
+    const QList<QStringList> commands{
+        split(u"km --kind automobile --cv 5 --per-day 12,5 --days 218 --json"_s),
+        {u"km"_s, u"--year"_s, u"2022"_s, u"--kind"_s, u"0"_s, u"--power"_s, u"2"_s,
+         u"--distance"_s, u"12 000"_s},
+        split(u"fuel --kind voiture --cv 6 --fuel gpl --distance 1,5 --json"_s),
+        split(u"batch -"_s),
+        split(u"km --kind 0 --distance 1,2,3"_s),
+    };
+    QString reference;
+    for (const QString &locale :
+         {u"fr_FR.UTF-8"_s, u"C"_s, u"C.UTF-8"_s, u"en_US.UTF-8"_s, u"de_DE.UTF-8"_s}) {
+        QString all;
+        for (const QStringList &args : commands) {
+            const TRun run = runCalc(args, args.first() == u"batch"_s ? csv : QByteArray(), locale);
+            all += u"%1\n%2%3"_s.arg(run.Status).arg(run.Out, run.Err);
+        }
+        if (reference.isEmpty())
+            reference = all;
+        QCOMPARE(all, reference);
+    }
+    // 1,5 km is a km and a half, whatever the locale: 2 km once rounded, not 15.
+    QVERIFY2(reference.contains(u"\"distance\":2,"_s), qPrintable(reference));
+    QVERIFY2(reference.contains(Fr(u"\"shown\":\"1 733\"}"_s)), qPrintable(reference));
+    QVERIFY2(reference.contains(u"12 000,5\",\"0,089\",,\"1068,0890000000000001\","_s +
+                                Fr(u"1 068"_s) + u",\n"_s),
+             qPrintable(reference));
+}
+
+void TestVemoraCalc::failedWritesAndClosedPipes_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("expected"); // status, then the error output
+
+    const QString full = u"3 vemora-calc : écriture impossible sur la sortie standard : Il n'y a "
+                         u"plus de place sur le support.\n"_s;
+    QTest::newRow("one amount on a full disk")
+        << u"\"$calc\" km --kind 0 --distance 100 >/dev/full"_s << full;
+    QTest::newRow("a large batch on a full disk")
+        << u"\"$calc\" batch \"$rows\" >/dev/full"_s << full;
+    QTest::newRow("standard output closed")
+        << u"\"$calc\" km --kind 0 --distance 100 >&-"_s
+        << u"3 vemora-calc : écriture impossible sur la sortie standard : Le fichier n'est pas "
+           u"ouvert pour cette opération.\n"_s;
+    // The reader goes away after one line: the program ends quietly, on the broken pipe.
+    QTest::newRow("pipe closed early")
+        << u"\"$calc\" batch \"$rows\" | head -1 >/dev/null; exit ${PIPESTATUS[0]}"_s << u"141 "_s;
+}
+
+void TestVemoraCalc::failedWritesAndClosedPipes()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QFile rows(dir.filePath(u"rows.csv"_s));
+    QVERIFY(rows.open(QIODevice::WriteOnly));
+    rows.write("calcul;type;puissance;distance\n");
+    for (int i = 0; i < 20000; ++i)
+        rows.write("km;automobile;2;" + QByteArray::number(1000 + i) + '\n');
+    rows.close();
+    const TRun run =
+        runCalc({u"rows=\"%1\"; %2"_s.arg(rows.fileName(), command)}, {}, u"C"_s, true);
+    QCOMPARE(QString::number(run.Status) + u' ' + run.Err, expected);
+}
+
+void TestVemoraCalc::longLineInBoundedMemory()
+{
+    // A one-gigabyte line between two rows: it becomes one row in error, the others are
+    // computed, and memory stays small.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QFile file(dir.filePath(u"long.csv"_s));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("calcul;type;distance\nkm;0;100\nkm;0;");
+    const QByteArray chunk(1 << 20, 'x');
+    for (int i = 0; i < 1024; ++i)
+        QVERIFY(file.write(chunk) == chunk.size());
+    file.write(QByteArray("\nkm;0;\"\xFF\0\xC3\xA9\"\n", 13));
+    file.close();
+
+    // GNU time tells the peak memory of the program alone, in KiB.
+    const QString memory = dir.filePath(u"memory"_s);
+    const TRun run = runCalc({u"/usr/bin/time -f %M -o \"$1\" \"$calc\" batch \"$2\""_s, u"bash"_s,
+                              memory, file.fileName()},
+                             {}, u"C.UTF-8"_s, true);
+    file.remove();
+    QCOMPARE(run.Status, 1);
+    const QStringList lines = run.Out.split(u'\n');
+    QCOMPARE(lines.size(), 5);
+    QCOMPARE(lines[2], u";;;;;;;ligne trop longue (plus de 64 Kio), non lue"_s);
+    // Bytes that are not text come back replaced, the message quoting the field.
+    QCOMPARE(lines[3],
+             u"km;0;\uFFFD\uFFFDé;;;;;Nombre illisible pour distance : « \uFFFD\uFFFDé »"_s);
+    QCOMPARE(run.Err,
+             u"vemora-calc : ligne 3 : ligne trop longue (plus de 64 Kio), non lue\n"
+             u"vemora-calc : ligne 4 : Nombre illisible pour distance : « \uFFFD\uFFFDé »\n"_s);
+#ifndef __SANITIZE_ADDRESS__ // the sanitizer's own bookkeeping would be counted
+    QFile peak(memory);
+    QVERIFY(peak.open(QIODevice::ReadOnly));
+    // The last line: GNU time writes the exit status first when it is not 0.
+    const int kib = peak.readAll().trimmed().split('\n').last().toInt();
+    QVERIFY2(kib > 0 && kib < 64 * 1024, qPrintable(QString::number(kib)));
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestVemoraCalc)
