@@ -338,7 +338,8 @@ void checkBatch(std::string_view t, const TFileRead &in, std::string_view data)
             u"record of line %1 %2 gives "_s.arg(r.Line).arg(shownFields(r.Fields));
         FUZZ_CHECK(row < out.Records.size(), context + u"no row"_s);
         const TRecordRead &o = out.Records[row++];
-        std::vector<std::string> given(header.Fields.size());
+        std::vector<std::string> given(r.Kind == TKind::Fields ? r.Fields.size()
+                                                               : header.Fields.size());
         if (r.Kind == TKind::Fields)
             std::transform(r.Fields.begin(), r.Fields.end(), given.begin(), repaired);
         const std::string *added = o.Fields.data() + given.size();
