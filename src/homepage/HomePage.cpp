@@ -39,3 +39,9 @@ void THomePolicy::scriptDone(int ticket, const QVariant &result)
 {
     emit scriptAnswered(ticket, result);
 }
+
+void THomePolicy::drawingStopped(bool normal)
+{
+    if (!normal)
+        emit drawingFailed();
+}

@@ -23,9 +23,12 @@ public:
     Q_INVOKABLE bool acceptNavigation(const QUrl &url, int navigationType, bool isMainFrame);
     Q_INVOKABLE void loadFinished(bool ok);
     Q_INVOKABLE void scriptDone(int ticket, const QVariant &result);
+    // The page's drawing process ended: `normal` when it was asked to.
+    Q_INVOKABLE void drawingStopped(bool normal);
 
 signals:
     void pageLoaded(bool ok);
+    void drawingFailed();
     void scriptAnswered(int ticket, const QVariant &result);
 
 private:

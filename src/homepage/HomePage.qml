@@ -28,6 +28,10 @@ WebEngineView {
     // Pop-up windows are refused: the request is left unanswered.
     onNewWindowRequested: function (request) { }
 
+    onRenderProcessTerminated: function (status, exitCode) {
+        homePolicy.drawingStopped(status === WebEngineView.NormalTerminationStatus);
+    }
+
     onLoadingChanged: function (info) {
         if (info.status === WebEngineView.LoadSucceededStatus)
             homePolicy.loadFinished(true);

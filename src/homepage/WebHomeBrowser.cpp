@@ -54,6 +54,7 @@ public:
     {
         m_policy = new THomePolicy(this);
         connect(m_policy, &THomePolicy::pageLoaded, this, &THomeBrowser::loadFinished);
+        connect(m_policy, &THomePolicy::drawingFailed, this, &THomeBrowser::stopped);
         connect(m_policy, &THomePolicy::scriptAnswered, this,
                 [this](int ticket, const QVariant &result) {
                     if (auto done = m_scripts.take(ticket))

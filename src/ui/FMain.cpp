@@ -30,6 +30,8 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <unistd.h>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -298,13 +300,28 @@ void TF_Main::PrepareWhenQuiet()
 
 void TF_Main::CreateBrowser()
 {
-    if (WebBrowser1)
+    if (WebBrowser1 || L_HomeProblem)
         return;
-    WebBrowser1 = CreateHomeBrowser(P_Browser);
-    if (!WebBrowser1) {
-        ShowCalcPanel(); // no browser to show the home page with
+    // The browser engine ends the whole program when started by the superuser with its
+    // sandbox on; the program never turns the sandbox off itself.
+    if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX") &&
+        !qEnvironmentVariable("QTWEBENGINE_CHROMIUM_FLAGS").contains(u"--no-sandbox"_s) &&
+        !QCoreApplication::arguments().contains(u"--no-sandbox"_s)) {
+        ShowHomeProblem(u"Vemora a été lancé par le superutilisateur (root), et son navigateur "
+                        u"intégré ne fonctionne pas sans sa protection (le bac à sable), que "
+                        u"Vemora ne désactive jamais. Lancez Vemora depuis votre compte "
+                        u"habituel pour voir la page d'accueil."_s);
         return;
     }
+    WebBrowser1 = CreateHomeBrowser(P_Browser);
+    if (!WebBrowser1) {
+        ShowHomeProblem(u"Le navigateur intégré n'a pas pu démarrer : ses composants sont "
+                        u"absents ou incomplets."_s);
+        return;
+    }
+    connect(WebBrowser1, &THomeBrowser::stopped, this, [this] {
+        ShowHomeProblem(u"Le navigateur intégré s'est arrêté de façon inattendue."_s);
+    });
     WebBrowser1->setObjectName(u"WebBrowser1"_s);
     WebBrowser1->setGeometry(P_Browser->rect());
     connect(WebBrowser1, &THomeBrowser::loadFinished, this, [this](bool ok) {
@@ -317,6 +334,28 @@ void TF_Main::CreateBrowser()
     });
     WebBrowser1->show();
     WebBrowser1->Load(QUrl(u"file://"_s + UrlEncode(m_homePage).replace(u'\\', u'/')));
+}
+
+void TF_Main::ShowHomeProblem(const QString &why)
+{
+    if (!L_HomeProblem) {
+        L_HomeProblem = new QLabel(P_Browser);
+        L_HomeProblem->setObjectName(u"L_HomeProblem"_s);
+        L_HomeProblem->setTextFormat(Qt::PlainText);
+        L_HomeProblem->setWordWrap(true);
+        L_HomeProblem->setAlignment(Qt::AlignCenter);
+        L_HomeProblem->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        L_HomeProblem->setFont(ArialFont(11));
+        L_HomeProblem->setStyleSheet(u"QLabel { color: #FFFFFF; background: #2B2B2B; }"_s);
+        L_HomeProblem->setGeometry(P_Browser->rect().adjusted(60, 0, -60, 0));
+    }
+    if (WebBrowser1)
+        WebBrowser1->hide();
+    L_HomeProblem->setText(u"La page d'accueil n'est pas affichée.\n\n"_s + why +
+                           u"\n\nLa calculatrice fonctionne normalement : choisissez "
+                           u"« Accéder à la calculatrice », en bas de la fenêtre."_s);
+    L_HomeProblem->setAccessibleName(L_HomeProblem->text());
+    L_HomeProblem->show();
 }
 
 bool TF_Main::HomePanelShown() const

@@ -97,6 +97,8 @@ private:
     void ShowPrintPreview(TTypeCalc typeCalc, int copyCount, int pageCount);
     TKmReportInput KmReportInput();
     TFuelReportInput FuelReportInput();
+    // Keeps the home panel, saying why the home page is not shown there.
+    void ShowHomeProblem(const QString &why);
     void L_ShowCalcClick();
     void L_CopyRightClick();
 
@@ -166,6 +168,7 @@ private:
     QWidget *P_Home = nullptr;
     QWidget *P_Browser = nullptr;
     THomeBrowser *WebBrowser1 = nullptr;
+    QLabel *L_HomeProblem = nullptr; // why the home page is not shown, when it cannot be
     QFrame *P_Buttons = nullptr;
     TLinkLabel *L_ShowCalc = nullptr;
     QWidget *P_Calc = nullptr;

@@ -29,6 +29,8 @@ public:
 
 signals:
     void loadFinished(bool ok);
+    // The engine's process that draws the page ended before its time.
+    void stopped();
 };
 
 // The module's one entry point: a browser on `parent`, or nothing when the browser engine

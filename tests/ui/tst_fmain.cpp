@@ -31,6 +31,8 @@
 
 #include <memory>
 
+#include <unistd.h>
+
 using namespace Qt::Literals::StringLiterals;
 
 class TestFMain : public QObject
@@ -45,6 +47,7 @@ private slots:
     void opensOnCalculatorWithoutHomePage();
     void opensOnHomePageWhenItLoads();
     void opensOnCalculatorWhenHomePageFails();
+    void homePanelSaysWhyWithoutBrowser();
     void calculatorReadyBeforeBrowser();
     void calculateRule();
     void mileageCalculation_data();
@@ -273,6 +276,40 @@ void TestFMain::opensOnHomePageWhenItLoads()
     QTest::mouseClick(find<QLabel>(u"L_ShowCalc"_s), Qt::LeftButton);
     QVERIFY(!m_window->HomePanelShown());
     QTRY_COMPARE(QApplication::focusWidget(), find<QWidget>(u"E_Year"_s));
+
+    // The page's drawing process dies: the home panel says so, the window stays.
+    QTest::mouseClick(find<QLabel>(u"L_Home"_s), Qt::LeftButton);
+    emit browser->stopped();
+    QVERIFY(find<QLabel>(u"L_HomeProblem"_s)->isVisible());
+    QVERIFY(find<QLabel>(u"L_HomeProblem"_s)->text().contains(u"s'est arrêté"_s));
+    QVERIFY(!browser->isVisible());
+}
+
+// Started by the superuser with the engine's sandbox on, the browser would end the program: it
+// is not started, the home panel says why, and the calculator works.
+void TestFMain::homePanelSaysWhyWithoutBrowser()
+{
+    if (BrowserEngineLeftOut())
+        QSKIP("the browser engine is left out of this build's tests");
+    if (::geteuid() != 0)
+        QSKIP("only the superuser meets the browser's refusal");
+    QTemporaryDir folder;
+    QVERIFY(copyHomePage(folder.path()));
+    const QByteArray sandbox = qgetenv("QTWEBENGINE_DISABLE_SANDBOX");
+    qunsetenv("QTWEBENGINE_DISABLE_SANDBOX");
+    const auto restore =
+        qScopeGuard([&sandbox] { qputenv("QTWEBENGINE_DISABLE_SANDBOX", sandbox); });
+    makeWindow(folder.path());
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->findChild<QLabel *>(u"L_HomeProblem"_s), 10000);
+    QVERIFY(find<QLabel>(u"L_HomeProblem"_s)->isVisible());
+    QVERIFY(find<QLabel>(u"L_HomeProblem"_s)->text().contains(u"superutilisateur (root)"_s));
+    QVERIFY(m_window->HomePanelShown());
+    QCOMPARE(m_window->findChild<QWidget *>(u"WebBrowser1"_s), nullptr);
+
+    QTest::mouseClick(find<QLabel>(u"L_ShowCalc"_s), Qt::LeftButton);
+    typeInto(u"E_Distance"_s, u"12000"_s);
+    QTest::mouseClick(find<QPushButton>(u"B_Calc"_s), Qt::LeftButton);
+    QVERIFY(!text(u"L_Result"_s).isEmpty());
 }
 
 // With a home page, the calculator is made once the window is up: whatever the user does first
