@@ -346,7 +346,7 @@ void TF_Main::ShowHomeProblem(const QString &why)
         L_HomeProblem->setAlignment(Qt::AlignCenter);
         L_HomeProblem->setTextInteractionFlags(Qt::TextSelectableByMouse);
         L_HomeProblem->setFont(ArialFont(11));
-        L_HomeProblem->setStyleSheet(u"QLabel { color: #FFFFFF; background: #2B2B2B; }"_s);
+        L_HomeProblem->setStyleSheet(u"#L_HomeProblem { color: #FFFFFF; background: #2B2B2B; }"_s);
         L_HomeProblem->setGeometry(P_Browser->rect().adjusted(60, 0, -60, 0));
     }
     if (WebBrowser1)

@@ -31,13 +31,15 @@ void TLinkLabel::setOwnBackground(const QColor &background)
 
 void TLinkLabel::applyColors()
 {
-    // A style sheet of the label's own wins over the theme's.
+    // A style sheet of the label's own wins over the theme's. It names the label's class: a
+    // sheet without a selector would also colour the label's tooltip, which is drawn in the
+    // label's style.
     QString sheet;
     if (m_textColor.isValid())
         sheet += u"color: %1;"_s.arg(m_textColor.name());
     if (m_background.isValid())
         sheet += u"background-color: %1;"_s.arg(m_background.name());
-    setStyleSheet(sheet);
+    setStyleSheet(sheet.isEmpty() ? QString() : u"TLinkLabel { %1 }"_s.arg(sheet));
 }
 
 void TLinkLabel::mouseReleaseEvent(QMouseEvent *event)

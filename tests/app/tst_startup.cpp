@@ -7,6 +7,8 @@
 #include "SingleInstance.h"
 #include "Startup.h"
 
+#include "FMain.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,6 +18,9 @@
 #include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
+
+#include <cmath>
 
 #include <memory>
 #include <optional>
@@ -56,6 +61,30 @@ enum TRuntimeCase
     rcLinkToPrivateFolder,
     rcPlainFile
 };
+
+// The luminance contrast of two colours (1 to 21), as WCAG measures it.
+double contrast(const QColor &a, const QColor &b)
+{
+    const auto luminance = [](const QColor &c) {
+        const auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QWidget *visibleTip()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == u"qtooltip_label"_s && widget->isVisible())
+            return widget;
+    }
+    return nullptr;
+}
 
 } // namespace
 
@@ -184,6 +213,30 @@ void TestStartup::themeApplied()
     QVERIFY(QApplication::palette().color(QPalette::Window) != palette.color(QPalette::Window));
     QTest::qWait(60); // no dialog
     QCOMPARE(m_watchdog->handled(), 0);
+
+    // Every hint of the window is readable under the theme: its text stands out from its box.
+    QTemporaryDir noHomePage;
+    TF_Main window(noHomePage.path());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    for (const QString &name : {u"L_ShowCalc"_s, u"L_Home"_s, u"I_Print"_s, u"L_Print"_s,
+                                u"L_Close"_s, u"I_Infos"_s, u"L_Infos"_s}) {
+        auto *control = window.findChild<QWidget *>(name);
+        QVERIFY2(control && !control->toolTip().isEmpty(), qPrintable(name));
+        QToolTip::showText(control->mapToGlobal(QPoint(2, 2)), control->toolTip(), control);
+        QWidget *tip = nullptr;
+        QTRY_VERIFY((tip = visibleTip()) != nullptr);
+        const QImage picture = tip->grab().toImage();
+        const QColor box = picture.pixelColor(picture.width() / 2, 2 + 1);
+        double best = 1;
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x)
+                best = std::max(best, contrast(picture.pixelColor(x, y), box));
+        }
+        QVERIFY2(best >= 4.5, qPrintable(u"%1: %2"_s.arg(name).arg(best)));
+        QToolTip::hideText();
+        QTRY_VERIFY(!visibleTip());
+    }
 }
 
 void TestStartup::missingThemeReported()
