@@ -3,9 +3,17 @@
 
 #include "NumberEditRules.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -87,4 +95,50 @@ void TNumberEdit::focusOutEvent(QFocusEvent *event)
     QLineEdit::focusOutEvent(event);
     if (!staysInField(event->reason()))
         emit exited();
+}
+
+QMenu *TNumberEdit::createContextMenu()
+{
+    // The line edit's entries, each naming a shortcut the field accepts or none: Ctrl with a
+    // letter is refused here.
+    auto *menu = new QMenu(this);
+    const bool selected = hasSelectedText();
+    auto add = [this, menu](const QString &name, const QString &text, QKeySequence keys,
+                            bool enabled, auto slot) {
+        QAction *action = menu->addAction(
+            keys.isEmpty() ? text : text + u'\t' + keys.toString(QKeySequence::NativeText));
+        action->setObjectName(name);
+        action->setEnabled(enabled);
+        connect(action, &QAction::triggered, this, [this, slot] { (this->*slot)(); });
+    };
+    add(u"edit-undo"_s, u"&Annuler"_s, {}, isUndoAvailable(), &QLineEdit::undo);
+    add(u"edit-redo"_s, u"&Rétablir"_s, {}, isRedoAvailable(), &QLineEdit::redo);
+    menu->addSeparator();
+    add(u"edit-cut"_s, u"Co&uper"_s, QKeySequence(Qt::SHIFT | Qt::Key_Delete), selected,
+        &QLineEdit::cut);
+    add(u"edit-copy"_s, u"&Copier"_s, QKeySequence(Qt::CTRL | Qt::Key_Insert), selected,
+        &QLineEdit::copy);
+    add(u"edit-paste"_s, u"C&oller"_s, QKeySequence(Qt::SHIFT | Qt::Key_Insert),
+        !QGuiApplication::clipboard()->text().isEmpty(), &QLineEdit::paste);
+    add(u"edit-delete"_s, u"&Supprimer"_s, QKeySequence(Qt::Key_Delete), selected, &QLineEdit::del);
+    menu->addSeparator();
+    add(u"select-all"_s, u"&Tout sélectionner"_s, {}, !text().isEmpty() && selectedText() != text(),
+        &QLineEdit::selectAll);
+    return menu;
+}
+
+void TNumberEdit::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu *menu = createContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
+
+void TNumberEdit::mouseReleaseEvent(QMouseEvent *event)
+{
+    QLineEdit::mouseReleaseEvent(event);
+    // A full day count takes no more digits: a click selects it, so that a digit replaces it.
+    if (event->button() == Qt::LeftButton && m_kind == TKind::DayCount &&
+        text().size() >= maxLength() && !hasSelectedText())
+        selectAll();
 }

@@ -3,6 +3,8 @@
 
 #include <QLineEdit>
 
+class QMenu;
+
 class TNumberEdit : public QLineEdit
 {
     Q_OBJECT
@@ -16,6 +18,9 @@ public:
 
     TNumberEdit(TKind kind, QWidget *parent);
     TKind kind() const { return m_kind; }
+    // The field's context menu: the line edit's own, each entry naming a shortcut the field
+    // accepts, or none (Ctrl with a letter is refused).
+    QMenu *createContextMenu();
 
 signals:
     // The focus came from another control of the window, or left for one.
@@ -27,6 +32,8 @@ protected:
     void inputMethodEvent(QInputMethodEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     QString filtered(const QString &typed) const;

@@ -23,6 +23,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -63,6 +64,7 @@ private slots:
     void changedInputEmptiesAmount();
     void keyFilters();
     void clipboard();
+    void fieldMenuAndFullDayCount();
     void badInputInEveryField_data();
     void badInputInEveryField();
     void enterMovesToNextField();
@@ -207,16 +209,12 @@ void TestFMain::tabOut()
 void TestFMain::pasteInto(const QString &field, const QString &pasted)
 {
     // The context menu's paste, which no key filter sees.
-    auto *edit = find<QLineEdit>(field);
+    auto *edit = find<TNumberEdit>(field);
     edit->setFocus(Qt::TabFocusReason);
     QTRY_VERIFY(edit->hasFocus());
     QGuiApplication::clipboard()->setText(pasted);
-    std::unique_ptr<QMenu> menu(edit->createStandardContextMenu());
-    QAction *paste = nullptr;
-    for (QAction *action : menu->actions()) {
-        if (action->text().remove(u'&').startsWith(u"Paste"_s))
-            paste = action;
-    }
+    std::unique_ptr<QMenu> menu(edit->createContextMenu());
+    auto *paste = menu->findChild<QAction *>(u"edit-paste"_s);
     QVERIFY(paste);
     QVERIFY(paste->isEnabled());
     paste->trigger();
@@ -646,6 +644,29 @@ void TestFMain::clipboard()
     find<QLineEdit>(u"E_DistanceByDay"_s)->clear();
     pasteInto(u"E_DistanceByDay"_s, u"5-"_s);
     QCOMPARE(text(u"E_DistanceByDay"_s), u"5"_s);
+}
+
+void TestFMain::fieldMenuAndFullDayCount()
+{
+    // The menu names only shortcuts the field accepts: none with Ctrl and a letter.
+    std::unique_ptr<QMenu> menu(find<TNumberEdit>(u"E_DistanceByDay"_s)->createContextMenu());
+    QStringList named;
+    for (QAction *action : menu->actions()) {
+        const QString keys = action->text().section(u'\t', 1);
+        QVERIFY2(!QRegularExpression(u"Ctrl\\+[A-Z]$"_s).match(keys).hasMatch(),
+                 qPrintable(action->text()));
+        if (!keys.isEmpty())
+            named << action->objectName() + u' ' + keys;
+    }
+    QCOMPARE(named, (QStringList{u"edit-cut Shift+Del"_s, u"edit-copy Ctrl+Ins"_s,
+                                 u"edit-paste Shift+Ins"_s, u"edit-delete Del"_s}));
+
+    // A click into a full day count selects it: the digit typed then replaces it.
+    typeInto(u"E_NumOfDays"_s, u"218"_s);
+    auto *days = find<QLineEdit>(u"E_NumOfDays"_s);
+    QTest::mouseClick(days, Qt::LeftButton, {}, days->rect().center());
+    QTest::keyClicks(days, u"5"_s);
+    QCOMPARE(days->text(), u"5"_s);
 }
 
 void TestFMain::badInputInEveryField_data()
