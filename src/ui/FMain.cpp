@@ -445,11 +445,13 @@ bool TF_Main::FormKeyDown(QKeyEvent *event)
         case Qt::Key_F:
             close(); // as "Fermer" does
             break;
+        // The dialogs open once the key is over: opened while it is being handled, they lose
+        // the next key to the window they cover.
         case Qt::Key_I:
-            ALinkClick(L_Infos);
+            QTimer::singleShot(0, this, [this] { ALinkClick(L_Infos); });
             break;
         case Qt::Key_N:
-            ALinkClick(L_Print);
+            QTimer::singleShot(0, this, [this] { ALinkClick(L_Print); });
             break;
         default:
             break;

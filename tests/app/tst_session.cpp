@@ -146,7 +146,7 @@ void TestSession::leavesOnlyThePdf()
     });
     QWidget *focus = QApplication::focusWidget();
     QTest::keyClick(focus ? focus : m_window.get(), Qt::Key_I, Qt::ControlModifier);
-    QCOMPARE(dialogs.handled(), 4);
+    QTRY_COMPARE(dialogs.handled(), 4);
     QTest::mouseClick(m_window->findChild<QLabel *>(u"L_Close"_s), Qt::LeftButton);
     QTRY_VERIFY(!m_window->isVisible());
     m_window.reset();

@@ -84,12 +84,14 @@ private slots:
     void plantedLinkNotWrittenThrough();
     void missingRuntimeFolder();
     void sessionLeavesNothingBehind();
+    void dialogOfAShortcutTakesTheFirstKey();
 
 private:
     // Starts the program with the test's display, runtime folder and home; `adjust` changes
     // that environment first. It runs in `workingFolder`, or in the test's own.
     QProcess *startProgram(const std::function<void(QProcessEnvironment &)> &adjust = {},
-                           const QString &workingFolder = QString());
+                           const QString &workingFolder = QString(),
+                           const QString &path = QStringLiteral(VEMORA_PROGRAM));
     QProcessEnvironment displayEnvironment() const;
     struct TRun
     {
@@ -186,7 +188,7 @@ QProcessEnvironment TestTwoInstances::displayEnvironment() const
 }
 
 QProcess *TestTwoInstances::startProgram(const std::function<void(QProcessEnvironment &)> &adjust,
-                                         const QString &workingFolder)
+                                         const QString &workingFolder, const QString &path)
 {
     QProcessEnvironment environment = displayEnvironment();
     environment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
@@ -203,7 +205,7 @@ QProcess *TestTwoInstances::startProgram(const std::function<void(QProcessEnviro
     program->setProcessEnvironment(environment);
     program->setProcessChannelMode(QProcess::MergedChannels);
     program->setWorkingDirectory(workingFolder);
-    program->start(QStringLiteral(VEMORA_PROGRAM), {});
+    program->start(path, {});
     return program;
 }
 
@@ -488,6 +490,26 @@ void TestTwoInstances::sessionLeavesNothingBehind()
     written.removeIf([&made](const QString &entry) { return made.contains(entry); });
     QVERIFY2(written.isEmpty(), qPrintable(u"written: "_s + written.join(u", "_s)));
     QCOMPARE(found.size(), made.size());
+}
+
+// Ctrl+I opens the information window: the very next key, Escape, is its own and closes it.
+void TestTwoInstances::dialogOfAShortcutTakesTheFirstKey()
+{
+    // A copy of the program without its home page opens on the calculator.
+    QTemporaryDir folder;
+    QVERIFY(QFile::copy(QStringLiteral(VEMORA_PROGRAM), folder.filePath(u"vemora"_s)));
+    QProcess *program = startProgram({}, QString(), folder.filePath(u"vemora"_s));
+    QVERIFY2(program->waitForStarted(10000), qPrintable(program->errorString()));
+    const QStringList mainWindows = findWindows(MainWindowName, 60);
+    QVERIFY2(mainWindows.size() == 1, qPrintable(describe(program)));
+    for (int round = 0; round < 2; ++round) {
+        QVERIFY(pressKey(mainWindows.first(), u"ctrl+i"_s));
+        QVERIFY2(findWindows(u"^Informations$"_s, 20).size() == 1, qPrintable(describe(program)));
+        QVERIFY(run({m_xdotool, u"key"_s, u"Escape"_s}).exitCode == 0);
+        QTRY_VERIFY_WITH_TIMEOUT(visibleWindowsNow(u"^Informations$"_s).isEmpty(), 5000);
+    }
+    QVERIFY(pressKey(mainWindows.first(), u"ctrl+f"_s));
+    QVERIFY2(program->waitForFinished(20000), "Ctrl+F did not close the calculator");
 }
 
 QTEST_GUILESS_MAIN(TestTwoInstances)

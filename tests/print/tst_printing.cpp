@@ -292,6 +292,7 @@ void TestPrinting::runCommand(const QString &command)
         QWidget *focus = QApplication::focusWidget();
         QVERIFY(focus && focus->window() == m_window.get());
         QTest::keyClick(focus, Qt::Key_N, Qt::ControlModifier);
+        QCoreApplication::processEvents(); // the command runs once the key is over
         return;
     }
     FIND_OR_FAIL(link, QLabel, m_window, command);
