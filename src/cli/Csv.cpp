@@ -1,6 +1,8 @@
 // CSV files as spreadsheets write them, read in bounded memory and written back.
 #include "Csv.h"
 
+#include <QStringDecoder>
+
 #include <algorithm>
 #include <cstring>
 
@@ -124,8 +126,8 @@ char TCsvReader::GuessSeparator()
                 if (content)
                     break;
                 lineStart = lineEnd + 1;
-            } else if (!isBlank(c) && c != '\r') {
-                content = true;
+            } else if (!isBlank(c) && c != '\r' && c != '"' && c != ';' && c != ',') {
+                content = true; // a line of nothing else is a blank record, not the header
             }
         }
         if (m_pos + lineEnd < m_end || m_end == m_buffer.size() || !fill())
@@ -152,10 +154,11 @@ TCsvReader::TRecord TCsvReader::Next()
 {
     enum class TState
     {
-        FieldStart, // blanks so far
+        FieldStart, // blanks so far, kept aside: before a quote they are not the field's
         Unquoted,
         Quoted,
-        AfterQuote // a quote inside a quoted field: its end, or the first of a pair
+        AfterQuote, // a quote inside a quoted field: its end, or the first of a pair
+        Closed      // after the closing quote
     };
 
     m_record.clear();
@@ -167,26 +170,39 @@ TCsvReader::TRecord TCsvReader::Next()
 
     m_recordLine = m_line;
     TState state = TState::FieldStart;
-    size_t fieldStart = 0;
     bool tooLong = false;
     bool carriageReturn = false; // a '\r' outside quotes, waiting to see whether '\n' follows
+    std::string blanks;          // the blanks starting a field, the first MaxRecordBytes + 1
+    size_t blankCount = 0;
     const char separator = m_separator;
 
+    auto overflow = [&] {
+        tooLong = true;
+        m_record.clear();
+        m_bounds.clear();
+    };
     auto append = [&](const char *data, size_t size) {
         if (tooLong)
             return;
-        if (m_record.size() + size > MaxRecordBytes) {
-            tooLong = true;
-            m_record.clear();
-            m_bounds.clear();
-            return;
-        }
-        m_record.append(data, size);
+        if (m_record.size() + size > MaxRecordBytes)
+            overflow();
+        else
+            m_record.append(data, size);
+    };
+    // The blanks that started the field are its own: no quote followed them.
+    auto keepBlanks = [&] {
+        if (blankCount > blanks.size())
+            overflow();
+        else
+            append(blanks.data(), blanks.size());
+        blanks.clear();
+        blankCount = 0;
     };
     auto endField = [&] {
+        if (state == TState::FieldStart)
+            keepBlanks();
         if (!tooLong)
             m_bounds.push_back(m_record.size());
-        fieldStart = m_record.size();
         state = TState::FieldStart;
     };
 
@@ -196,6 +212,8 @@ TCsvReader::TRecord TCsvReader::Next()
                 return TRecord::ReadError;
             if (state == TState::Quoted)
                 return TRecord::Unfinished;
+            if (carriageReturn) // a lone carriage return at the very end: the field's
+                append("\r", 1);
             endField();
             break;
         }
@@ -204,10 +222,7 @@ TCsvReader::TRecord TCsvReader::Next()
             carriageReturn = false;
             if (c != '\n') {
                 // A lone carriage return is part of the field.
-                if (state == TState::AfterQuote)
-                    state = TState::Unquoted;
-                else if (state == TState::FieldStart)
-                    state = TState::Unquoted;
+                state = TState::Unquoted;
                 append("\r", 1);
             }
         }
@@ -217,15 +232,17 @@ TCsvReader::TRecord TCsvReader::Next()
         switch (state) {
         case TState::FieldStart:
             if (c == '"') {
-                if (!tooLong)
-                    m_record.resize(fieldStart); // blanks before a quote are not the field's
+                blanks.clear();
+                blankCount = 0;
                 state = TState::Quoted;
                 continue;
             }
             if (isBlank(c)) {
-                append(&c, 1);
+                if (blankCount++ <= MaxRecordBytes)
+                    blanks.push_back(c);
                 continue;
             }
+            keepBlanks();
             state = TState::Unquoted;
             [[fallthrough]];
         case TState::Unquoted: {
@@ -268,6 +285,9 @@ TCsvReader::TRecord TCsvReader::Next()
                 state = TState::Quoted;
                 continue;
             }
+            state = TState::Closed;
+            [[fallthrough]];
+        case TState::Closed:
             if (c == separator) {
                 endField();
                 continue;
@@ -302,7 +322,10 @@ TCsvReader::TRecord TCsvReader::Next()
 
 QString SafeText(std::string_view bytes)
 {
-    QString text = QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+    // A byte-order mark inside a field is a character of the field.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QString text = utf8.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
     text.replace(QChar(u'\0'), QChar(QChar::ReplacementCharacter));
     return text;
 }
@@ -336,7 +359,8 @@ void AppendCsvField(std::string &line, std::string_view field, char separator)
         repaired.assign(bytes.constData(), size_t(bytes.size()));
         field = repaired;
     }
-    bool quote = false;
+    // A field starting as a byte-order mark does would be taken for one when read back.
+    bool quote = field.starts_with("\xEF\xBB\xBF");
     for (char c : field) {
         if (c == separator || c == '"' || c == '\n' || c == '\r') {
             quote = true;

@@ -267,6 +267,9 @@ bool pngPictures()
 bool batchFiles()
 {
     const QByteArray header = "calcul;annee;type;puissance;carburant;statut;distance\n";
+    // The fuzz target reads "\x01 k c" as c repeated (k + 1) × 256 times: 65 280 bytes here.
+    const QByteArray x65280 = "\x01\xFEx";
+    const QByteArray note = "calcul;type;distance;note\n";
     const QList<std::pair<const char *, QByteArray>> files{
         {"mileage-and-fuel", header + "km;2022;0;0;;;12000\n"
                                       "km;2019;3;1;;;15000\n"
@@ -296,6 +299,51 @@ bool batchFiles()
         {"blank-lines-only", "\n \r\n\"\"\n"},
         {"distance-column-missing", "calcul;type\nkm;0\n"},
         {"comma-separated", "calcul,type,distance\nkm,0,100\n"},
+        {"comma-separated-quoted-decimals", "calcul,type,carburant,distance\n"
+                                            "km,automobile,,\"1234,5\"\n"
+                                            "carburant,voiture,gazole,\"12 000,25\"\n"
+                                            "carburant,0,1,\"1,2,3\"\n"},
+        {"quoted-separators-and-line-breaks", note + "km;0;100;\"aller; retour\"\n"
+                                                     "km;0;\"2\n00\";\"ligne 1\nligne 2\"\n"
+                                                     "\"km\n\";0;100;\"\"\n"
+                                                     "km;1;300;\"fin\r\n\"\n"},
+        {"quotes-as-spreadsheets", note + "km;0;100;\"le \"\"grand\"\" trajet\"\n"
+                                          "  \"km\"  ; \"0\";100;\"\"\"\"\n"
+                                          "\"km\"x;0;100;a\"b\"c\n"
+                                          "km;0;100;\"a\" \"b\"\n"
+                                          "km;0;100;\"a\"\"\n"},
+        {"words-for-kinds-and-fuels",
+         "calcul;type;carburant;statut;distance\n"
+         "km;automobile;;;12000\nKM; Moto ;;;4500\nkm;cyclomoteur;;;3000\nkm;avion;;;100\n"
+         "carburant;voiture;gazole;pro;10000\ncarburant;VOITURE;sans-plomb;salarie;8000\n"
+         "carburant;deux-roues;gpl;;6000\ncarburant;voiture;kérosène;;100\n"
+         "carburant;automobile;;;100\n"},
+        {"horsepower-cylinder-electric",
+         "calcul;annee;type;electrique;cv;cc;puissance;carburant;statut;distance\n"
+         "km;2025;automobile;oui;5;;;;;12000\nkm;2025;moto;non;4;;;;;4500\n"
+         "km;2025;automobile;1;;;2;;;8000\nkm;2025;automobile;0;11;;;;;20000\n"
+         "km;2025;automobile;peut-être;5;;;;;100\nkm;2025;automobile;;5;;2;;;100\n"
+         "km;2025;automobile;;;49;;;;100\nkm;2025;cyclomoteur;;3;;;;;100\n"
+         "km;2025;automobile;;0;;;;;100\nkm;2025;automobile;;cinq;;;;;100\n"
+         "carburant;2025;deux-roues;;;49;;;;10000\ncarburant;2025;deux-roues;;;125;;;;10000\n"
+         "carburant;2025;deux-roues;;;200;;;;100\ncarburant;2025;deux-roues;;4;49;;;;100\n"
+         "carburant;2025;deux-roues;;2;;;;;100\ncarburant;2025;voiture;;9;;;gpl;salarie;10000\n"
+         "carburant;2025;voiture;oui;5;;;;;100\ncarburant;2025;voiture;;;50;;;;100\n"},
+        {"quote-never-closed", note + "km;0;100;ok\nkm;0;\"100\nkm;0;200;\n"},
+        {"quote-never-closed-in-header", "calcul;\"type;distance\nkm;0;100\n"},
+        {"invalid-utf8-and-nul",
+         "calcul;type;statut;distance;note\xFF\nkm;0;;100;\xC3\x28\nkm;0;;1\x00"
+         "0;a\x00"
+         "b\nkm;0;;100;\xC0\xAF\xED\xA0\x80\xF4\x90\x80\x80\nkm;0;;100;\xE2\x82\n"
+         "carburant;0;;100;\xEF\xBB\xBF\xFF\ncarburant;voiture;Salari\xE9;100\n"_ba},
+        {"crlf-and-lone-cr", "calcul;type;distance\r\nkm;0;100\r\nkm;0;1\r00\r\n"
+                             "\"km\";0;\"5\r\n0\"\r\n\r\n \r\nkm;0;7\r\rkm;0;8\r"},
+        {"record-of-64-kio", note + "km;0;100;" + x65280 + QByteArray(250, 'x') + "\n" +
+                                 "km;0;100;" + x65280 + QByteArray(250, 'x') + ";  \"\"\n" +
+                                 "km;0;100;" + x65280 + QByteArray(251, 'x') + "\nkm;0;100;\n"},
+        {"record-over-64-kio-in-header", "calcul;type;distance;" + x65280 + x65280 + "\nkm;0;1\n"},
+        // A ';' beyond the first 64 KiB does not count: the file is comma-separated.
+        {"first-line-over-64-kio", "calcul,type,distance,\x01\xFF \"\";note\nkm,0,100,x\n"},
     };
     for (const auto &[name, bytes] : files) {
         if (!writeInput(u"batch"_s, QString::fromLatin1(name), bytes))
