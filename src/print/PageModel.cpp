@@ -201,6 +201,17 @@ int TFontTarget::TextHeight(const QString &) const
     return int(std::lround(metrics.ascent() + metrics.descent()));
 }
 
+void TFontTarget::SetDrawScale(double scale)
+{
+    if (!(scale > 0 && scale < 1))
+        return;
+    m_scale = scale;
+    m_caps = m_pageCaps;
+    m_caps.HorzSizeMm = int(m_pageCaps.HorzSizeMm / scale);
+    m_caps.VertSizeMm = int(m_pageCaps.VertSizeMm / scale);
+    m_caps.Printable.setSize(QSizeF(m_pageCaps.Printable.size() / scale).toSize());
+}
+
 TRecordingTarget::TRecordingTarget(TRecordedPage &page, const TDeviceCaps &caps)
     : TFontTarget(caps)
     , m_page(page)
@@ -209,14 +220,22 @@ TRecordingTarget::TRecordingTarget(TRecordedPage &page, const TDeviceCaps &caps)
 
 TRecordingTarget::~TRecordingTarget()
 {
-    m_page.m_caps = m_caps;
+    m_page.m_caps = m_pageCaps;
     m_page.m_ops = std::move(m_ops);
     m_page.m_recorded = true;
 }
 
 void TRecordingTarget::TextOut(int x, int y, const QString &text)
 {
-    m_ops.append(TTextOp{m_font, QPoint(x, y), text});
+    if (m_scale == 1) {
+        m_ops.append(TTextOp{m_font, QPoint(x, y), text});
+        return;
+    }
+    // Scaled down: the size rounded down, so that the text never grows past its place.
+    QFont font = m_font;
+    font.setPixelSize(std::max(1, int(m_font.pixelSize() * m_scale)));
+    m_ops.append(
+        TTextOp{font, QPoint(int(std::lround(x * m_scale)), int(std::lround(y * m_scale))), text});
 }
 
 TPainterTarget::TPainterTarget(QPainter &painter, const TDeviceCaps &caps)
@@ -227,5 +246,12 @@ TPainterTarget::TPainterTarget(QPainter &painter, const TDeviceCaps &caps)
 
 void TPainterTarget::TextOut(int x, int y, const QString &text)
 {
+    if (m_scale == 1) {
+        drawTextCell(m_painter, m_font, QPointF(x, y), text);
+        return;
+    }
+    m_painter.save();
+    m_painter.scale(m_scale, m_scale);
     drawTextCell(m_painter, m_font, QPointF(x, y), text);
+    m_painter.restore();
 }

@@ -63,6 +63,9 @@ public:
     virtual int TextHeight(const QString &text) const = 0;
     // Draws the text with its cell's top-left corner at (x, y), on white.
     virtual void TextOut(int x, int y, const QString &text) = 0;
+    // From here on, draws everything `scale` times smaller (0 < scale < 1), on a page that
+    // Caps() then says is as much larger: a report too wide for a small sheet, shrunk to fit.
+    virtual void SetDrawScale(double scale) { (void)scale; }
 };
 
 int16_t AlignTextX(const TDrawTarget &target, const QString &text, int16_t x, int16_t right,
@@ -108,7 +111,8 @@ class TFontTarget : public TDrawTarget
 {
 public:
     explicit TFontTarget(const TDeviceCaps &caps)
-        : m_caps(caps)
+        : m_pageCaps(caps)
+        , m_caps(caps)
     {
     }
     const TDeviceCaps &Caps() const override { return m_caps; }
@@ -116,9 +120,12 @@ public:
     void SetBold(bool bold) override;
     int TextWidth(const QString &text) const override;
     int TextHeight(const QString &text) const override;
+    void SetDrawScale(double scale) override;
 
 protected:
-    TDeviceCaps m_caps;
+    TDeviceCaps m_pageCaps; // the real page
+    TDeviceCaps m_caps;     // the page drawn on, larger when drawing is scaled down
+    double m_scale = 1;
     QFont m_font;
 };
 

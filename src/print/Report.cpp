@@ -116,10 +116,42 @@ TWaitPointer::~TWaitPointer()
         QGuiApplication::restoreOverrideCursor();
 }
 
+namespace {
+
+// How much the report must shrink to fit the sheet's width, with a right margin as wide as the
+// left one: 1 when it fits, as on A4 and Letter.
+double reportScale(TDrawTarget &target, const TReport &report, bool recorded)
+{
+    const TDeviceCaps &caps = target.Caps();
+    const auto mm = [&caps](int width) { return int(DevToMmX(caps, width)); };
+    target.SetFont(FontFamily, PrinterFontSize(12, recorded, caps), true);
+    int64_t widest = target.TextWidth(report.Title) + MmToDevX(caps, 2 * LeftEdge);
+    target.SetFont(FontFamily, PrinterFontSize(10, recorded, caps), false);
+    for (const TReportLine &line : report.Details) {
+        target.SetBold(true);
+        const int label = mm(target.TextWidth(line.Label));
+        target.SetBold(false);
+        widest =
+            std::max(widest, MmToDevX(caps, 2 * LeftEdge + label) + target.TextWidth(line.Value));
+    }
+    const int amountLabel = mm(target.TextWidth(report.Amount.Label));
+    target.SetFont(FontFamily, PrinterFontSize(12, recorded, caps), true);
+    widest = std::max(widest, MmToDevX(caps, 2 * LeftEdge + amountLabel) +
+                                  target.TextWidth(report.Amount.Value));
+    const int room = caps.Printable.width();
+    return widest > room && room > 0 ? double(room) / double(widest) : 1.0;
+}
+
+} // namespace
+
 void DrawReport(TDrawTarget &target, const TReport &report, bool recorded)
 {
     const TWaitPointer wait; // also restored when drawing fails
 
+    // On a sheet narrower than the report (A5 and smaller), the report shrinks as a whole.
+    const double scale = reportScale(target, report, recorded);
+    if (scale < 1)
+        target.SetDrawScale(scale);
     const TDeviceCaps &caps = target.Caps();
     target.SetFont(FontFamily, PrinterFontSize(12, recorded, caps), true);
     TextOutMm(target, 0, caps.HorzSizeMm, TitleY, report.Title, alCenter);

@@ -85,11 +85,11 @@ QStringList valuesOf(const TReport &report)
     return values << report.Amount.Value;
 }
 
-TRecordedPage recorded(const TReport &report)
+TRecordedPage recorded(const TReport &report, const TDeviceCaps &caps = VirtualA4Sheet())
 {
     TRecordedPage page;
     {
-        TRecordingTarget target(page, VirtualA4Sheet());
+        TRecordingTarget target(page, caps);
         DrawReport(target, report, true);
     }
     return page;
@@ -146,6 +146,7 @@ private slots:
     void titles();
     void drawnLayout_data();
     void drawnLayout();
+    void smallSheetKeepsTheAmount();
     void fontsOfEachText_data();
     void fontsOfEachText();
 };
@@ -409,6 +410,34 @@ void TestReport::drawnLayout()
     QVERIFY(amountValue.Font.bold());
     QVERIFY(qAbs(cellHeight(amountLabel.Font) - 111) <= 1);
     QVERIFY(qAbs(cellHeight(amountValue.Font) - 133) <= 1);
+}
+
+// On A5, narrower than the report, the whole report shrinks: every text, the amount included,
+// lies within the printable area, in the same order and proportions.
+void TestReport::smallSheetKeepsTheAmount()
+{
+    TDeviceCaps a5;
+    a5.HorzSizeMm = 136;
+    a5.VertSizeMm = 198;
+    a5.LogPixelsX = a5.LogPixelsY = 600;
+    a5.PhysicalWidth = 3496;
+    a5.PhysicalHeight = 4961;
+    a5.Printable = QRect(142, 142, 3212, 4677);
+    const TReport report = MakeKmReport(KmWorkedExample());
+    const TRecordedPage small = recorded(report, a5);
+    const TRecordedPage a4 = recorded(report);
+    QCOMPARE(small.Caps().Printable, a5.Printable);
+    QCOMPARE(small.Operations().size(), a4.Operations().size());
+    for (qsizetype i = 0; i < small.Operations().size(); ++i) {
+        const TTextOp &op = small.Operations().at(i);
+        QCOMPARE(op.Text, a4.Operations().at(i).Text);
+        const int right = op.Position.x() + textWidth(op.Font, op.Text);
+        QVERIFY2(op.Position.x() >= 0 && right <= a5.Printable.width(),
+                 qPrintable(u"%1 ends at %2"_s.arg(op.Text).arg(right)));
+        QVERIFY(op.Position.y() + cellHeight(op.Font) <= a5.Printable.height());
+        QVERIFY(op.Font.pixelSize() < a4.Operations().at(i).Font.pixelSize());
+    }
+    QCOMPARE(small.Operations().last().Text, Fr(u"3 751"_s) + u" Euros"_s);
 }
 
 void TestReport::fontsOfEachText_data()
