@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
 
 using namespace Qt::Literals::StringLiterals;
@@ -70,6 +71,22 @@ protected:
     }
 };
 
+// The room a text's label asks for in a box: `usual` pixels, or, for a text whose longest line
+// is wider than that, more room than the box gives a line before it wraps its texts, so that
+// the box wraps it (anywhere in a long word such as a web address) instead of cutting it.
+QString labelRoom(const QString &name, const QString &text, const QFont &font, int usual)
+{
+    int widest = 0;
+    const QFontMetrics metrics(font);
+    for (const QString &line : text.split(QRegularExpression(u"\r\n|\r|\n"_s)))
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    return u"QLabel#%1 { min-width: %2px; }"_s.arg(name).arg(widest > usual ? 520 : usual);
+}
+
+// Texts the user may want to copy (an address, a file name): selectable.
+constexpr Qt::TextInteractionFlags SelectableText =
+    Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard;
+
 QWidget *dialogParent()
 {
     if (QWidget *modal = QApplication::activeModalWidget())
@@ -93,7 +110,8 @@ std::optional<TDialogButton> ShowMessageDialog(const QString &title, const QStri
                 u"</span>"_s);
     box.setInformativeText(bodyHtml(text));
     // Room for a file name or a sentence on one line, instead of a narrow column.
-    box.setStyleSheet(u"QLabel#qt_msgbox_informativelabel { min-width: 340px; }"_s);
+    box.setStyleSheet(labelRoom(u"qt_msgbox_informativelabel"_s, text, box.font(), 340));
+    box.setTextInteractionFlags(SelectableText);
     QList<std::pair<QAbstractButton *, TDialogButton>> made;
     // One role for all, so that the buttons keep the order they are added in.
     for (TDialogButton button : {dbYes, dbNo, dbOk}) {
@@ -144,7 +162,8 @@ bool ShowWarningBeep(const QString &text)
     box.setWindowModality(Qt::ApplicationModal);
     box.setTextFormat(Qt::RichText);
     box.setText(bodyHtml(text));
-    box.setStyleSheet(u"QLabel#qt_msgbox_label { min-width: 300px; }"_s);
+    box.setStyleSheet(labelRoom(u"qt_msgbox_label"_s, text, box.font(), 300));
+    box.setTextInteractionFlags(SelectableText);
     QPushButton *ok = box.addButton(u"OK"_s, QMessageBox::AcceptRole);
     box.setDefaultButton(ok);
     box.setEscapeButton(ok);

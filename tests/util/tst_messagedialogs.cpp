@@ -5,8 +5,10 @@
 
 #include <QCursor>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QTest>
 
 #include <memory>
@@ -137,6 +139,7 @@ private slots:
     void warningWithoutTextShowsNothing();
     void warningIgnoresKeyTypedBefore();
     void warningBeep();
+    void longAddressWrapsWhole();
     void warningBeepWithoutTextDoesNothing();
 
     void discardDropsPostedKeysOnly();
@@ -458,6 +461,34 @@ void TestMessageDialogs::warningBeep()
     QCOMPARE(shown.informativeText, QString()); // no heading above the text
     QCOMPARE(shown.buttons, QStringList{u"OK"_s});
     QCOMPARE(shown.defaultButton, u"OK"_s);
+}
+
+void TestMessageDialogs::longAddressWrapsWhole()
+{
+    // An address longer than the box: every character shown, on as many lines as needed, and
+    // the text can be selected to be copied.
+    const QString address = u"https://www.exemple.fr/"_s + QString(30, u'x') + u"/une/page/"_s +
+                            QString(60, u'y') + u"?cle=valeur&autre=1"_s;
+    bool whole = false;
+    bool selectable = false;
+    int width = 0;
+    m_watchdog->expect([&](QWidget *dialog) {
+        auto *label = dialog->findChild<QLabel *>(u"qt_msgbox_label"_s);
+        QTRY_VERIFY(label->isVisible());
+        // On one line it would need its hint's width; wrapped, its height for the width it has.
+        whole = label->width() <= dialog->width() &&
+                (label->wordWrap() ? label->heightForWidth(label->width()) <= label->height()
+                                   : label->sizeHint().width() <= label->width());
+        selectable = label->textInteractionFlags().testFlag(Qt::TextSelectableByKeyboard);
+        width =
+            dialog->width() <= dialog->screen()->availableGeometry().width() ? dialog->width() : -1;
+        ClickMessageButton(dialog, u"OK"_s);
+    });
+    QVERIFY(ShowWarningBeep(u"Impossible d'ouvrir la page:\r"_s + address));
+    QCOMPARE(m_watchdog->handled(), 1);
+    QVERIFY(whole);
+    QVERIFY(selectable);
+    QVERIFY2(width > 0, "wider than the screen");
 }
 
 void TestMessageDialogs::warningBeepWithoutTextDoesNothing()
