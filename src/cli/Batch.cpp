@@ -43,7 +43,6 @@ public:
     }
     ~TBuffered() { flush(); }
     std::string &text() { return m_buffer; }
-    void append(std::string_view text) { m_buffer.append(text); }
     void append(const QString &text)
     {
         const QByteArray bytes = text.toUtf8();
@@ -142,11 +141,8 @@ bool readRow(const std::vector<std::string_view> &fields,
         return false;
     }
     if (!ReadKind(request.Type, SafeText(type), request.Kind)) {
-        error = request.Type == tcKmCost
-                    ? u"type illisible : « %1 » (automobile, moto, cyclomoteur ou 0 à 5)"_s.arg(
-                          QuotedInMessage(type))
-                    : u"type illisible : « %1 » (voiture, deux-roues, 0 ou 1)"_s.arg(
-                          QuotedInMessage(type));
+        error =
+            u"type illisible : « %1 » (%2)"_s.arg(QuotedInMessage(type), KindChoices(request.Type));
         return false;
     }
     if (!ReadYesNo(SafeText(field(colElectrique)), request.Electric)) {
@@ -164,8 +160,8 @@ bool readRow(const std::vector<std::string_view> &fields,
         // The fuel and the status only matter to the fuel allowance.
         const std::string_view fuel = field(colCarburant);
         if (!trimmed(fuel).empty() && !ReadFuel(SafeText(fuel), request.Fuel)) {
-            error = u"carburant illisible : « %1 » (gazole, sans-plomb, gpl ou 0 à 2)"_s.arg(
-                QuotedInMessage(fuel));
+            error =
+                u"carburant illisible : « %1 » (%2)"_s.arg(QuotedInMessage(fuel), FuelChoices());
             return false;
         }
         const std::string_view statut = trimmed(field(colStatut));

@@ -55,31 +55,22 @@ bool readInput(const QString &text, const QString &name, int decimals, QString &
 int powerFromCvOrCc(const TCalcRequest &r, QString &error)
 {
     const int cv = r.Cv;
-    if (r.Type == tcKmCost) {
+    if (r.Type == tcKmCost || r.Kind == fvCar) {
         if (r.Cc >= 0) {
-            error = u"La cylindrée ne sert qu'au barème carburant des deux-roues"_s;
+            error = u"La cylindrée ne sert qu'aux deux-roues du barème carburant"_s;
             return -1;
         }
         if (cv < 1) {
             error = u"Puissance en CV hors limites : %1 (1 au moins)"_s.arg(cv);
             return -1;
         }
+        if (r.Type == tcFuelCost && r.Status == tsEmployee)
+            return cv <= 4 ? 0 : 1; // "5 à 7 CV et +"
+        if (r.Type == tcFuelCost)
+            return cv <= 4 ? 0 : cv <= 7 ? 1 : cv <= 9 ? 2 : cv <= 11 ? 3 : 4;
         if (VehicleGroup(TVehicleKind(r.Kind)) == TVehicleGroup::Motorcycle)
             return cv <= 2 ? 0 : cv <= 5 ? 1 : 2;
         return cv <= 3 ? 0 : cv >= 7 ? 4 : cv - 3;
-    }
-    if (r.Kind == fvCar) {
-        if (r.Cc >= 0) {
-            error = u"La cylindrée ne sert qu'aux deux-roues"_s;
-            return -1;
-        }
-        if (cv < 1) {
-            error = u"Puissance en CV hors limites : %1 (1 au moins)"_s.arg(cv);
-            return -1;
-        }
-        if (r.Status == tsEmployee)
-            return cv <= 4 ? 0 : 1; // "5 à 7 CV et +"
-        return cv <= 4 ? 0 : cv <= 7 ? 1 : cv <= 9 ? 2 : cv <= 11 ? 3 : 4;
     }
     if (r.Cc >= 0 && cv >= 0) {
         error = u"Donnez la cylindrée ou la puissance en CV, pas les deux"_s;
@@ -276,6 +267,17 @@ bool ReadKind(TTypeCalc type, QStringView text, int &kind)
         }
     }
     return ReadWholeNumber(text, kind);
+}
+
+QString KindChoices(TTypeCalc type)
+{
+    return type == tcKmCost ? u"automobile, moto, cyclomoteur ou 0 à 5"_s
+                            : u"voiture, deux-roues, 0 ou 1"_s;
+}
+
+QString FuelChoices()
+{
+    return u"gazole, sans-plomb, gpl ou 0 à 2"_s;
 }
 
 bool ReadFuel(QStringView text, int &fuel)

@@ -64,6 +64,9 @@ bool ReadDistanceNumber(QStringView text, long double &value, QString &normalize
 // its rank; a fuel in words ("gazole", "sans-plomb", "gpl") or by its rank.
 bool ReadKind(TTypeCalc type, QStringView text, int &kind);
 bool ReadFuel(QStringView text, int &fuel);
+// What ReadKind and ReadFuel accept, as messages say it.
+QString KindChoices(TTypeCalc type);
+QString FuelChoices();
 // The texts an electric flag takes in the batch: oui/non, 1/0, empty for non.
 bool ReadYesNo(QStringView text, bool &yes);
 

@@ -135,11 +135,8 @@ bool parseCalculation(TTypeCalc type, const QStringList &args, TParsed &parsed, 
                 return false;
         } else if (option == u"--kind"_s) {
             if (!ReadKind(type, value, r.Kind)) {
-                error = type == tcKmCost
-                            ? u"Type illisible pour --kind : « %1 » (automobile, moto, "
-                              u"cyclomoteur ou 0 à 5)"_s.arg(QuotedInMessage(value))
-                            : u"Type illisible pour --kind : « %1 » (voiture, deux-roues, 0 "
-                              u"ou 1)"_s.arg(QuotedInMessage(value));
+                error = u"Type illisible pour --kind : « %1 » (%2)"_s.arg(QuotedInMessage(value),
+                                                                          KindChoices(type));
                 return false;
             }
             parsed.HasKind = true;
@@ -155,8 +152,8 @@ bool parseCalculation(TTypeCalc type, const QStringList &args, TParsed &parsed, 
                 return false;
         } else if (option == u"--fuel"_s) {
             if (!ReadFuel(value, r.Fuel)) {
-                error = u"Carburant illisible pour --fuel : « %1 » (gazole, sans-plomb, gpl ou "
-                        u"0 à 2)"_s.arg(QuotedInMessage(value));
+                error = u"Carburant illisible pour --fuel : « %1 » (%2)"_s.arg(
+                    QuotedInMessage(value), FuelChoices());
                 return false;
             }
         } else if (option == u"--pdf"_s) {

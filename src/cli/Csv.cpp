@@ -229,8 +229,22 @@ TCsvReader::TRecord TCsvReader::Next()
         ++m_pos;
         if (c == '\n')
             ++m_line;
-        switch (state) {
-        case TState::FieldStart:
+        // The states that lead into an unquoted field hand the byte on to it.
+        if (state == TState::AfterQuote) {
+            if (c == '"') {
+                append("\"", 1);
+                state = TState::Quoted;
+                continue;
+            }
+            state = TState::Closed;
+        }
+        if (state == TState::Closed) {
+            if (isBlank(c))
+                continue; // blanks after the closing quote
+            // Anything else as in an unquoted field: a stray byte is kept, as spreadsheets do.
+            state = TState::Unquoted;
+        }
+        if (state == TState::FieldStart) {
             if (c == '"') {
                 blanks.clear();
                 blankCount = 0;
@@ -244,30 +258,8 @@ TCsvReader::TRecord TCsvReader::Next()
             }
             keepBlanks();
             state = TState::Unquoted;
-            [[fallthrough]];
-        case TState::Unquoted: {
-            if (c == separator) {
-                endField();
-                continue;
-            }
-            if (c == '\n') {
-                endField();
-                break;
-            }
-            if (c == '\r') {
-                carriageReturn = true;
-                continue;
-            }
-            // The plain bytes up to the next one that means something, in one piece.
-            size_t stop = m_pos;
-            while (stop < m_end && m_buffer[stop] != separator && m_buffer[stop] != '\n' &&
-                   m_buffer[stop] != '\r')
-                ++stop;
-            append(m_buffer.data() + m_pos - 1, stop - m_pos + 1);
-            m_pos = stop;
-            continue;
         }
-        case TState::Quoted: {
+        if (state == TState::Quoted) {
             if (c == '"') {
                 state = TState::AfterQuote;
                 continue;
@@ -279,34 +271,26 @@ TCsvReader::TRecord TCsvReader::Next()
             m_pos = stop;
             continue;
         }
-        case TState::AfterQuote:
-            if (c == '"') {
-                append("\"", 1);
-                state = TState::Quoted;
-                continue;
-            }
-            state = TState::Closed;
-            [[fallthrough]];
-        case TState::Closed:
-            if (c == separator) {
-                endField();
-                continue;
-            }
-            if (c == '\n') {
-                endField();
-                break;
-            }
-            if (c == '\r') {
-                carriageReturn = true;
-                continue;
-            }
-            if (isBlank(c))
-                continue;  // blanks after the closing quote
-            append(&c, 1); // a stray byte after the closing quote: kept, as spreadsheets do
-            state = TState::Unquoted;
+        // Unquoted.
+        if (c == separator) {
+            endField();
             continue;
         }
-        break; // end of the record
+        if (c == '\n') {
+            endField();
+            break;
+        }
+        if (c == '\r') {
+            carriageReturn = true;
+            continue;
+        }
+        // The plain bytes up to the next one that means something, in one piece.
+        size_t stop = m_pos;
+        while (stop < m_end && m_buffer[stop] != separator && m_buffer[stop] != '\n' &&
+               m_buffer[stop] != '\r')
+            ++stop;
+        append(m_buffer.data() + m_pos - 1, stop - m_pos + 1);
+        m_pos = stop;
     }
 
     if (tooLong)

@@ -202,12 +202,14 @@ const TFuelScaleSet *FindFuelScaleSet(int year)
 
 QList<int> KmYears()
 {
-    return yearsOf(KmScaleSets());
+    static const QList<int> years = yearsOf(KmScaleSets()); // the table is fixed
+    return years;
 }
 
 QList<int> FuelYears()
 {
-    return yearsOf(FuelScaleSets());
+    static const QList<int> years = yearsOf(FuelScaleSets());
+    return years;
 }
 
 namespace {
