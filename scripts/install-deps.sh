@@ -9,7 +9,7 @@ qt6-qpa-plugins libqt6svg6 fonts-liberation fonts-dejavu-core
 qt6-declarative-dev qml6-module-qtwebengine qml6-module-qtquick qml6-module-qtqml-workerscript
 libbenchmark-dev libpng-dev zlib1g-dev qpdf poppler-utils
 libcups2-dev cups printer-driver-cups-pdf
-xvfb xauth xdotool x11-utils time
+xvfb xauth xdotool x11-utils x11-apps netpbm time
 dpkg-dev lintian desktop-file-utils appstream man-db"
 
 missing=""

@@ -40,6 +40,11 @@ void THomePolicy::scriptDone(int ticket, const QVariant &result)
     emit scriptAnswered(ticket, result);
 }
 
+void THomePolicy::pageLeft()
+{
+    emit focusLeaving();
+}
+
 void THomePolicy::drawingStopped(bool normal)
 {
     if (!normal)

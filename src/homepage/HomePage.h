@@ -25,11 +25,14 @@ public:
     Q_INVOKABLE void scriptDone(int ticket, const QVariant &result);
     // The page's drawing process ended: `normal` when it was asked to.
     Q_INVOKABLE void drawingStopped(bool normal);
+    // The keyboard went past the page's last or first link.
+    Q_INVOKABLE void pageLeft();
 
 signals:
     void pageLoaded(bool ok);
     void drawingFailed();
     void scriptAnswered(int ticket, const QVariant &result);
+    void focusLeaving();
 
 private:
     QWidget *m_owner;

@@ -4,6 +4,7 @@
 #include "HomePage.h"
 
 #include <QHash>
+#include <QKeyEvent>
 #include <QLoggingCategory>
 #include <QOpenGLContext>
 #include <QQmlContext>
@@ -55,6 +56,8 @@ public:
         m_policy = new THomePolicy(this);
         connect(m_policy, &THomePolicy::pageLoaded, this, &THomeBrowser::loadFinished);
         connect(m_policy, &THomePolicy::drawingFailed, this, &THomeBrowser::stopped);
+        connect(m_policy, &THomePolicy::focusLeaving, this,
+                [this] { emit focusLeft(m_lastTabForward); });
         connect(m_policy, &THomePolicy::scriptAnswered, this,
                 [this](int ticket, const QVariant &result) {
                     if (auto done = m_scripts.take(ticket))
@@ -71,6 +74,9 @@ public:
         QWidget *container = QWidget::createWindowContainer(m_view, this);
         container->setObjectName(u"WebBrowser1Container"_s);
         container->setFocusPolicy(Qt::StrongFocus);
+        container->installEventFilter(this);
+        m_view->installEventFilter(this);
+        m_container = container;
         auto *layout = new QVBoxLayout(this);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(container);
@@ -94,7 +100,28 @@ public:
                                   Q_ARG(QVariant, QVariant(ticket)));
     }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_view && event->type() == QEvent::KeyPress) {
+            // The page says when the keyboard goes past its ends, not in which direction.
+            const auto *key = static_cast<QKeyEvent *>(event);
+            if (key->key() == Qt::Key_Backtab)
+                m_lastTabForward = false;
+            else if (key->key() == Qt::Key_Tab)
+                m_lastTabForward = !(key->modifiers() & Qt::ShiftModifier);
+        } else if (watched == m_container && event->type() == QEvent::FocusIn) {
+            const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+            if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
+                QMetaObject::invokeMethod(m_view->rootObject(), "enterPage",
+                                          Q_ARG(QVariant, reason == Qt::TabFocusReason));
+        }
+        return false;
+    }
+
 private:
+    QWidget *m_container = nullptr;
+    bool m_lastTabForward = true;
     THomePolicy *m_policy = nullptr;
     QQuickView *m_view = nullptr;
     QHash<int, std::function<void(const QVariant &)>> m_scripts;

@@ -275,6 +275,8 @@ void TF_Copyright::CreateControls()
     Timer1->setInterval(100);
     connect(Timer1, &QTimer::timeout, this, &TF_Copyright::Timer1Timer);
 
+    // The window opens with the keyboard in the notes, before the links.
+    L_Note->setFocus();
     // Enter and Escape close the window even when the list has the focus.
     const QList<QWidget *> children = findChildren<QWidget *>();
     for (QWidget *child : children)
@@ -365,7 +367,10 @@ bool TF_Copyright::event(QEvent *event)
 
 bool TF_Copyright::eventFilter(QObject *watched, QEvent *event)
 {
-    if (IsCloseKey(event)) {
+    // Enter on a link follows the link.
+    const bool linkKey = qobject_cast<TLinkLabel *>(watched) && event->type() == QEvent::KeyPress &&
+                         static_cast<QKeyEvent *>(event)->key() != Qt::Key_Escape;
+    if (IsCloseKey(event) && !linkKey) {
         close();
         return true;
     }

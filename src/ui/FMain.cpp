@@ -319,6 +319,7 @@ void TF_Main::CreateBrowser()
                         u"absents ou incomplets."_s);
         return;
     }
+    connect(WebBrowser1, &THomeBrowser::focusLeft, this, &TF_Main::HomePageLeft);
     connect(WebBrowser1, &THomeBrowser::stopped, this, [this] {
         ShowHomeProblem(u"Le navigateur intégré s'est arrêté de façon inattendue."_s);
     });
@@ -425,6 +426,10 @@ bool TF_Main::eventFilter(QObject *watched, QEvent *event)
     }
     if (event->type() != QEvent::KeyPress)
         return false;
+    // The home page's keys go to the browser's own window: the window's shortcuts are taken
+    // before the page sees them.
+    if (WebBrowser1 && watched == WebBrowser1->Surface())
+        return HomePageKeyDown(static_cast<QKeyEvent *>(event));
     // A key reaches the focused control and then, when ignored, its parents: act on it once.
     auto *widget = qobject_cast<QWidget *>(watched);
     if (!widget || widget->window() != this)
@@ -458,14 +463,49 @@ bool TF_Main::FormKeyDown(QKeyEvent *event)
         }
         return false; // the key itself goes on
     }
-    // Enter moves to the next control, as Tab would, once this key is over.
-    if (event->text() == u"\r"_s) {
+    // Enter moves to the next control, as Tab would, once this key is over; on a link, it
+    // follows the link.
+    if (event->text() == u"\r"_s && !qobject_cast<TLinkLabel *>(QApplication::focusWidget())) {
         if (QWidget *focus = QApplication::focusWidget())
             QCoreApplication::postEvent(
                 focus, new QKeyEvent(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier));
         return true;
     }
     return false;
+}
+
+bool TF_Main::HomePageKeyDown(QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers =
+        event->modifiers() &
+        (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (modifiers != Qt::ControlModifier)
+        return false;
+    switch (event->key()) {
+    case Qt::Key_F:
+    case Qt::Key_I:
+    case Qt::Key_N:
+        FormKeyDown(event);
+        return true; // the window's, not the page's
+    default:
+        return false;
+    }
+}
+
+void TF_Main::HomePageLeft(bool forward)
+{
+    // The window's own controls around the page, in their Tab order.
+    QWidget *from = WebBrowser1;
+    QWidget *next = from;
+    do {
+        next = forward ? next->nextInFocusChain() : next->previousInFocusChain();
+    } while (next != from &&
+             !(next->isVisible() && next->isEnabled() && (next->focusPolicy() & Qt::TabFocus) &&
+               !WebBrowser1->isAncestorOf(next) && next->window() == this));
+    if (next == from)
+        return;
+    activateWindow();
+    next->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
 }
 
 void TF_Main::ALinkClick(QObject *sender)

@@ -84,6 +84,10 @@ private:
     void ShowCalcPanel();
     void ShowHomePanel();
     bool FormKeyDown(QKeyEvent *event);
+    // A key pressed in the home page; true when the window takes it.
+    bool HomePageKeyDown(QKeyEvent *event);
+    // Tab (forward) or Shift+Tab went past the home page's last or first link.
+    void HomePageLeft(bool forward);
     void ALinkClick(QObject *sender);
     void ShowInformation();
     void PrintCommand(TTypeCalc typeCalc, bool withDialog);

@@ -31,6 +31,9 @@ signals:
     void loadFinished(bool ok);
     // The engine's process that draws the page ended before its time.
     void stopped();
+    // Tab (forward) or Shift+Tab went past the page's last or first link: the keyboard is
+    // the window's again.
+    void focusLeft(bool forward);
 };
 
 // The module's one entry point: a browser on `parent`, or nothing when the browser engine

@@ -1,7 +1,9 @@
-// A label that acts as a link: hand pointer, hover notifications and clicks.
+// A label that acts as a link: hand pointer, hover notifications, clicks and keys.
 #include "LinkLabel.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -9,12 +11,16 @@ TLinkLabel::TLinkLabel(QWidget *parent)
     : QLabel(parent)
 {
     setCursor(Qt::PointingHandCursor);
+    // Reached with Tab, not taken by a click: a click acts at once and leaves the keyboard
+    // where it was.
+    setFocusPolicy(Qt::TabFocus);
 }
 
 TLinkLabel::TLinkLabel(const QString &text, QWidget *parent)
     : QLabel(text, parent)
 {
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void TLinkLabel::setTextColor(const QColor &color)
@@ -59,4 +65,68 @@ void TLinkLabel::leaveEvent(QEvent *event)
 {
     QLabel::leaveEvent(event);
     emit left();
+}
+
+void TLinkLabel::keyPressEvent(QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers =
+        event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+    if (!m_keyboardFocus) {
+        m_keyboardFocus = true;
+        update();
+    }
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (modifiers == Qt::NoModifier && !event->isAutoRepeat()) {
+            event->accept();
+            emit clicked();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void TLinkLabel::focusInEvent(QFocusEvent *event)
+{
+    QLabel::focusInEvent(event);
+    // Framed when the keyboard brought the focus, as browsers do; back from another window,
+    // the link stays as it was.
+    switch (event->reason()) {
+    case Qt::TabFocusReason:
+    case Qt::BacktabFocusReason:
+    case Qt::ShortcutFocusReason:
+        m_keyboardFocus = true;
+        break;
+    case Qt::ActiveWindowFocusReason:
+    case Qt::PopupFocusReason:
+        break;
+    default:
+        m_keyboardFocus = false;
+        break;
+    }
+    update();
+}
+
+void TLinkLabel::focusOutEvent(QFocusEvent *event)
+{
+    QLabel::focusOutEvent(event);
+    update();
+}
+
+void TLinkLabel::paintEvent(QPaintEvent *event)
+{
+    QLabel::paintEvent(event);
+    if (!hasFocus() || !m_keyboardFocus)
+        return;
+    // A plain one-pixel frame just inside the label, light on the dark window and on the
+    // blue of "Accéder à la calculatrice" alike.
+    QPainter painter(this);
+    painter.setPen(QPen(FocusFrameColor(), 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }

@@ -1,4 +1,5 @@
-// A label that acts as a link: hand pointer, hover notifications and clicks.
+// A label that acts as a link: hand pointer, hover notifications and clicks; a Tab stop that
+// Enter and Space activate, framed while it has the keyboard.
 #pragma once
 
 #include <QColor>
@@ -17,6 +18,8 @@ public:
     void setTextColor(const QColor &color);
     void setOwnBackground(const QColor &background);
     QColor textColor() const { return m_textColor; }
+    // The frame drawn around the link while it has the keyboard.
+    static QColor FocusFrameColor() { return QColor(0xFF, 0xFF, 0xFF); }
 
 signals:
     void clicked();
@@ -27,10 +30,15 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     void applyColors();
 
     QColor m_textColor;
     QColor m_background;
+    bool m_keyboardFocus = false;
 };

@@ -9,6 +9,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QSet>
@@ -85,6 +86,7 @@ private slots:
     void missingRuntimeFolder();
     void sessionLeavesNothingBehind();
     void dialogOfAShortcutTakesTheFirstKey();
+    void homePageLeavesTheKeysToTheWindow();
 
 private:
     // Starts the program with the test's display, runtime folder and home; `adjust` changes
@@ -104,6 +106,9 @@ private:
     QStringList visibleWindowsNow(const QString &pattern);
     qint64 windowPid(const QString &window);
     bool pressKey(const QString &window, const QString &key);
+    bool clickAt(const QString &window, int x, int y);
+    // The window as the server shows it; null when it cannot be taken.
+    QImage grab(const QString &window);
     static QString describe(QProcess *process);
 
     QString m_xdotool;
@@ -263,6 +268,24 @@ bool TestTwoInstances::pressKey(const QString &window, const QString &key)
     if (run({m_timeout, u"10"_s, m_xdotool, u"windowfocus"_s, u"--sync"_s, window}).exitCode != 0)
         return false;
     return run({m_xdotool, u"key"_s, u"--clearmodifiers"_s, key}).exitCode == 0;
+}
+
+bool TestTwoInstances::clickAt(const QString &window, int x, int y)
+{
+    return run({m_xdotool, u"mousemove"_s, u"--sync"_s, u"--window"_s, window, QString::number(x),
+                QString::number(y), u"click"_s, u"1"_s})
+               .exitCode == 0;
+}
+
+QImage TestTwoInstances::grab(const QString &window)
+{
+    QProcess shot;
+    shot.setChildProcessModifier(dieWithParent);
+    shot.setProcessEnvironment(displayEnvironment());
+    shot.start(u"sh"_s, {u"-c"_s, u"xwd -silent -id \"$0\" | xwdtopnm 2>/dev/null"_s, window});
+    if (!shot.waitForFinished(20000) || shot.exitCode() != 0)
+        return {};
+    return QImage::fromData(shot.readAllStandardOutput(), "PPM");
 }
 
 QString TestTwoInstances::describe(QProcess *process)
@@ -510,6 +533,68 @@ void TestTwoInstances::dialogOfAShortcutTakesTheFirstKey()
     }
     QVERIFY(pressKey(mainWindows.first(), u"ctrl+f"_s));
     QVERIFY2(program->waitForFinished(20000), "Ctrl+F did not close the calculator");
+}
+
+// With the home page shown and the keyboard in it, the window's shortcuts still work, and Tab
+// leaves the page for "Accéder à la calculatrice", which Enter follows.
+void TestTwoInstances::homePageLeavesTheKeysToTheWindow()
+{
+    if (QStandardPaths::findExecutable(u"xwd"_s).isEmpty() ||
+        QStandardPaths::findExecutable(u"xwdtopnm"_s).isEmpty())
+        QSKIP("xwd or xwdtopnm is not installed (scripts/install-deps.sh installs them)");
+    QProcess *program = startProgram();
+    QVERIFY2(program->waitForStarted(10000), qPrintable(program->errorString()));
+    const QStringList mainWindows = findWindows(MainWindowName, 60);
+    QVERIFY2(mainWindows.size() == 1, qPrintable(describe(program)));
+    const QString window = mainWindows.first();
+    // The page's white title, drawn once the browser has started and read the page.
+    const auto pageDrawn = [&] {
+        const QImage shot = grab(window);
+        for (int x = 80; x < 400 && !shot.isNull(); ++x) {
+            if (qGray(shot.pixel(x, 28)) > 200)
+                return true;
+        }
+        return false;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(pageDrawn(), 60000);
+    // "Accéder à la calculatrice": its left edge, white while it has the keyboard, blue when not.
+    const QPoint showCalcEdge(264, 536);
+    const auto showCalcFramed = [&] {
+        return grab(window).pixel(showCalcEdge) == qRgb(255, 255, 255);
+    };
+    const auto homeShown = [&] {
+        return grab(window).pixel(showCalcEdge + QPoint(3, 0)) == qRgb(0x3E, 0x95, 0xF4);
+    };
+    QVERIFY(homeShown() && !showCalcFramed());
+
+    // The text of the page, clicked, has the keyboard.
+    QVERIFY(clickAt(window, 300, 320));
+    QVERIFY(run({m_xdotool, u"key"_s, u"ctrl+i"_s}).exitCode == 0);
+    QVERIFY2(findWindows(u"^Informations$"_s, 20).size() == 1, qPrintable(describe(program)));
+    QVERIFY(run({m_xdotool, u"key"_s, u"Escape"_s}).exitCode == 0);
+    QTRY_VERIFY_WITH_TIMEOUT(visibleWindowsNow(u"^Informations$"_s).isEmpty(), 5000);
+
+    QVERIFY(clickAt(window, 300, 320));
+    int tabs = 0;
+    for (; tabs < 8 && !showCalcFramed(); ++tabs) {
+        QVERIFY(run({m_xdotool, u"key"_s, u"Tab"_s}).exitCode == 0);
+        QTest::qWait(300);
+    }
+    QVERIFY2(showCalcFramed(), "Tab never left the page");
+    // On into the page again, and back with Shift+Tab.
+    QVERIFY(run({m_xdotool, u"key"_s, u"Tab"_s}).exitCode == 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!showCalcFramed(), 5000);
+    QVERIFY(run({m_xdotool, u"key"_s, u"shift+Tab"_s}).exitCode == 0);
+    QTRY_VERIFY_WITH_TIMEOUT(showCalcFramed(), 5000);
+    QVERIFY(run({m_xdotool, u"key"_s, u"Return"_s}).exitCode == 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!homeShown(), 5000);
+
+    // "Accueil", then Ctrl+F from the page closes the program.
+    QVERIFY(clickAt(window, 20, 532));
+    QTRY_VERIFY_WITH_TIMEOUT(homeShown(), 5000);
+    QVERIFY(clickAt(window, 300, 320));
+    QVERIFY(run({m_xdotool, u"key"_s, u"ctrl+f"_s}).exitCode == 0);
+    QVERIFY2(program->waitForFinished(20000), "Ctrl+F in the page did not close the calculator");
 }
 
 QTEST_GUILESS_MAIN(TestTwoInstances)

@@ -31,6 +31,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <tuple>
 
 #include <unistd.h>
 
@@ -72,6 +73,7 @@ private slots:
     void panelsKeepValues();
     void hoverFeedback();
     void linksOpenAddresses();
+    void linksFollowTheKeyboard();
     void fuelPageAtStart();
     void fuelTwoWheeler();
     void fuelStatusChange();
@@ -828,6 +830,46 @@ void TestFMain::hoverFeedback()
     QCOMPARE(showCalc->textColor(), QColor(0xE3, 0xF0, 0xFF));
     QApplication::sendEvent(showCalc, &enter);
     QCOMPARE(showCalc->textColor(), QColor(0xFF, 0xFF, 0xFF));
+}
+
+// Links are Tab stops, framed while they have the keyboard, and Enter or Space follows them
+// (Enter elsewhere moves on, as Tab).
+void TestFMain::linksFollowTheKeyboard()
+{
+    QSignalSpy prints(m_window.get(), &TF_Main::printRequested);
+    auto *close = find<TLinkLabel>(u"L_Close"_s);
+    QVERIFY(close->focusPolicy() & Qt::TabFocus);
+    const QColor unframed = close->grab().toImage().pixelColor(0, 0);
+    close->setFocus(Qt::TabFocusReason);
+    QCOMPARE(close->grab().toImage().pixelColor(0, 0), TLinkLabel::FocusFrameColor());
+    QVERIFY(unframed != TLinkLabel::FocusFrameColor());
+
+    for (const auto &[name, key, withDialog] : {std::tuple{u"L_Print"_s, Qt::Key_Return, true},
+                                                {u"I_Print"_s, Qt::Key_Space, false},
+                                                {u"L_Print"_s, Qt::Key_Enter, true}}) {
+        auto *link = find<TLinkLabel>(name);
+        link->setFocus(Qt::TabFocusReason);
+        expectDialog([](QWidget *dialog) { dialog->close(); }); // no printer here
+        QTest::keyClick(link, key);
+        QVERIFY2(prints.size() == 1 && prints.takeFirst().at(1).toBool() == withDialog,
+                 qPrintable(name));
+        QTRY_VERIFY(!m_expected);
+        QCOMPARE(m_window->focusWidget(), link); // the keyboard's place once the window is back
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    }
+    // Shift+Enter is not a click.
+    QTest::keyClick(find<TLinkLabel>(u"L_Print"_s), Qt::Key_Return, Qt::ShiftModifier);
+    QCOMPARE(prints.size(), 0);
+
+    // Back home, Enter on "Accéder à la calculatrice" opens the calculator.
+    QTest::keyClick(find<TLinkLabel>(u"L_Home"_s), Qt::Key_Space);
+    QVERIFY(m_window->HomePanelShown());
+    auto *showCalc = find<TLinkLabel>(u"L_ShowCalc"_s);
+    showCalc->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(showCalc, Qt::Key_Return);
+    QVERIFY(!m_window->HomePanelShown());
+    QCOMPARE(QApplication::focusWidget(), find<QWidget>(u"E_Year"_s));
 }
 
 void TestFMain::linksOpenAddresses()
