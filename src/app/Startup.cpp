@@ -57,6 +57,10 @@ void SubstituteFonts()
     QFont::insertSubstitution(u"Arial"_s, u"Liberation Sans"_s);
     QFont::insertSubstitution(u"MS Sans Serif"_s, u"Liberation Sans"_s);
     QFont::insertSubstitution(u"Lucida Sans"_s, u"DejaVu Sans"_s);
+    // The windows are laid out for Arial 8 pt, not for the desktop's own font.
+    QFont font(u"Arial"_s);
+    font.setPointSize(8);
+    QApplication::setFont(font);
 }
 
 bool ApplyTheme(QApplication &app, const QString &name)

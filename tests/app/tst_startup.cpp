@@ -9,13 +9,17 @@
 
 #include "FMain.h"
 
+#include <QAbstractButton>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QPalette>
 #include <QScopeGuard>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QStyleOptionComboBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
@@ -196,11 +200,14 @@ void TestStartup::themeApplied()
     auto &app = *qApp;
     const QString styleName = QApplication::style()->name();
     const QPalette palette = QApplication::palette();
-    const auto restore = qScopeGuard([&app, styleName, palette] {
+    const QFont font = QApplication::font();
+    const auto restore = qScopeGuard([&app, styleName, palette, font] {
         app.setStyleSheet(QString());
         QApplication::setStyle(QStyleFactory::create(styleName));
         QApplication::setPalette(palette);
+        QApplication::setFont(font);
     });
+    SubstituteFonts();
 
     QFile resource(u":/themes/Carbon.qss"_s);
     QVERIFY2(resource.open(QIODevice::ReadOnly | QIODevice::Text),
@@ -236,6 +243,48 @@ void TestStartup::themeApplied()
         QVERIFY2(best >= 4.5, qPrintable(u"%1: %2"_s.arg(name).arg(best)));
         QToolTip::hideText();
         QTRY_VERIFY(!visibleTip());
+    }
+
+    // Under the theme, the controls keep the font the window is laid out for, and every entry
+    // of every list, for every year and kind, fits its closed list.
+    QTest::mouseClick(window.findChild<QWidget *>(u"L_ShowCalc"_s), Qt::LeftButton);
+    const auto fits = [](QComboBox *list) {
+        QStyleOptionComboBox option;
+        option.initFrom(list);
+        const int room =
+            list->style()
+                ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, list)
+                .width();
+        for (int i = 0; i < list->count(); ++i) {
+            if (list->fontMetrics().horizontalAdvance(list->itemText(i)) > room)
+                return list->objectName() + u": "_s + list->itemText(i);
+        }
+        return QString();
+    };
+    for (auto [yearList, kindList] :
+         {std::pair{u"E_Year"_s, u"E_Type"_s}, {u"E_KmYear"_s, u"E_KmType"_s}}) {
+        auto *years = window.findChild<QComboBox *>(yearList);
+        auto *kinds = window.findChild<QComboBox *>(kindList);
+        for (int year = 0; year < years->count(); ++year) {
+            years->setCurrentIndex(year);
+            emit years->activated(year);
+            for (int kind = 0; kind < kinds->count(); ++kind) {
+                kinds->setCurrentIndex(kind);
+                emit kinds->activated(kind);
+                for (QComboBox *list : window.findChildren<QComboBox *>()) {
+                    const QString cut = fits(list);
+                    QVERIFY2(cut.isEmpty(), qPrintable(years->currentText() + u" "_s + cut));
+                }
+            }
+        }
+    }
+    for (auto *control : window.findChildren<QWidget *>()) {
+        if (!qobject_cast<QComboBox *>(control) && !qobject_cast<QAbstractButton *>(control) &&
+            !qobject_cast<QLineEdit *>(control))
+            continue;
+        const QFontInfo shown(control->font());
+        QVERIFY2(shown.family() == u"Liberation Sans"_s && shown.pixelSize() == 11,
+                 qPrintable(control->objectName() + u": "_s + shown.family()));
     }
 }
 
