@@ -10,6 +10,7 @@ qt6-declarative-dev qml6-module-qtwebengine qml6-module-qtquick qml6-module-qtqm
 libbenchmark-dev libpng-dev zlib1g-dev qpdf poppler-utils
 libcups2-dev cups printer-driver-cups-pdf
 xvfb xauth xdotool x11-utils x11-apps netpbm time
+dbus-daemon at-spi2-core python3-pyatspi
 dpkg-dev lintian desktop-file-utils appstream man-db"
 
 missing=""

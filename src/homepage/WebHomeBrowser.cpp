@@ -3,6 +3,7 @@
 #include "HomeBrowser.h"
 #include "HomePage.h"
 
+#include <QAccessible>
 #include <QHash>
 #include <QKeyEvent>
 #include <QLoggingCategory>
@@ -128,10 +129,23 @@ private:
     int m_lastTicket = 0;
 };
 
+// The engine builds what a screen reader reads of the page only when asked to, before it starts;
+// without a screen reader it is left out, as it costs time at start.
+void ReadableWithScreenReader()
+{
+    if (!QAccessible::isActive() && !qEnvironmentVariableIsSet("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"))
+        return;
+    const QByteArray flag = "--force-renderer-accessibility";
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (!flags.split(' ').contains(flag))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", (flags + ' ' + flag).trimmed());
+}
+
 } // namespace
 
 extern "C" Q_DECL_EXPORT THomeBrowser *VemoraCreateHomeBrowser(QWidget *parent)
 {
+    ReadableWithScreenReader();
     // The engine's description of its drawing set-up is for those who ask (QT_LOGGING_RULES).
     QLoggingCategory::setFilterRules(u"qt.webenginecontext.info=false"_s);
     EnsureSharedContext();

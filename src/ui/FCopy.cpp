@@ -1,6 +1,7 @@
 // The information window: version, decree, legal references of every income year, credits.
 #include "FCopy.h"
 
+#include "Accessibility.h"
 #include "LinkLabel.h"
 #include "Maker.h"
 #include "ShellHelpers.h"
@@ -180,6 +181,7 @@ void TF_Copyright::CreateControls()
     auto *Image1 = new TLinkLabel(Panel1);
     Image1->setObjectName(u"Image1"_s);
     Image1->setAccessibleName(u"Logo d'Ostrel"_s);
+    Image1->setAccessibleDescription(u"Ouvre le site d'Ostrel"_s);
     Image1->setGeometry(11, 5, 139, 81);
     Image1->setAlignment(Qt::AlignCenter);
     // A missing picture leaves an empty area that still takes the click.
@@ -231,7 +233,7 @@ void TF_Copyright::CreateControls()
     Label3->move(12, 173);
     Label3->adjustSize();
 
-    L_Note = new QListWidget(Panel1);
+    L_Note = new TParagraphList(Panel1);
     L_Note->setObjectName(u"L_Note"_s);
     L_Note->setAccessibleName(u"Références légales"_s);
     L_Note->setFont(PixelFont(u"Arial"_s, 12));
@@ -315,13 +317,16 @@ void TF_Copyright::FormActivate()
                     u'.' + QString(6, u' ') + RightsReserved() + QString(130, u' ');
     m_creditsText.truncate(CreditsMaxLength);
     m_creditsShown.clear();
+    m_keyboardMoved = false;
     Label_Name->clear();
     Timer1->start();
 }
 
 void TF_Copyright::Timer1Timer()
 {
-    if (!isVisible())
+    // The credits hold still under the pointer, and once the keyboard has moved in the
+    // window, until it is activated again.
+    if (!isVisible() || underMouse() || m_keyboardMoved)
         return;
     // The 1-based position of the next character; a wrap to 0 would add nothing.
     const quint8 i = quint8(m_creditsShown.size() + 1);
@@ -367,6 +372,11 @@ bool TF_Copyright::event(QEvent *event)
 
 bool TF_Copyright::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::FocusIn) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
+            m_keyboardMoved = true;
+    }
     // Enter on a link follows the link.
     const bool linkKey = qobject_cast<TLinkLabel *>(watched) && event->type() == QEvent::KeyPress &&
                          static_cast<QKeyEvent *>(event)->key() != Qt::Key_Escape;

@@ -41,6 +41,7 @@ private:
 
     QString m_creditsText;
     QString m_creditsShown;
+    bool m_keyboardMoved = false;
     QLabel *L_Version = nullptr;
     QLabel *L_Offer = nullptr;
     QLabel *Label_Name = nullptr;

@@ -1,6 +1,7 @@
 // The main window: panels, bottom bar of links, keyboard conventions and the home page.
 #include "FMain.h"
 
+#include "Accessibility.h"
 #include "Controls.h"
 #include "FCopy.h"
 #include "FPrintPreview.h"
@@ -25,6 +26,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -114,6 +116,7 @@ TF_Main::TF_Main(const QString &homeFolder, QWidget *parent)
                    Qt::WindowCloseButtonHint);
     setFixedSize(ClientWidth, ClientHeight);
     setFont(ArialFont(8));
+    new TAnnouncer(this);
     FormCreate();
     qApp->installEventFilter(this);
 }
@@ -149,6 +152,8 @@ void TF_Main::EnsureCalcPanel()
         link->setTextColor(LinkColor);
     L_Title->setStyleSheet(u"color: #FFFFFF;"_s);
     L_CopyRight->setText(MakerNotice());
+    L_CopyRight->setAccessibleName(L_CopyRight->text());
+    L_CopyRight->setAccessibleDescription(u"Ouvre un site utile aux contribuables"_s);
     L_CopyRight->adjustSize();
     L_CopyRight->move(ClientWidth - 8 - L_CopyRight->width(), 6);
     InitKmPage();
@@ -252,6 +257,16 @@ void TF_Main::CreateCalcPanel()
 
     for (TLinkLabel *link : {L_Infos, I_Infos, L_Close, L_Print, I_Print})
         connect(link, &TLinkLabel::clicked, this, [this, link] { ALinkClick(link); });
+    L_Print->setShortcutText(u"Ctrl+N"_s);
+    L_Infos->setShortcutText(u"Ctrl+I"_s);
+    I_Infos->setShortcutText(u"Ctrl+I"_s);
+    L_Close->setShortcutText(u"Ctrl+F"_s);
+    // The links come after their page's controls, the bottom bar's after both pages', from
+    // left to right.
+    QWidget::setTabOrder(B_Calc, I_Infos);
+    QWidget::setTabOrder(I_Infos, L_Infos);
+    QWidget::setTabOrder(L_Print, L_Close);
+    QWidget::setTabOrder(L_Close, L_CopyRight);
     for (TLinkLabel *link : {L_Infos, L_Close, L_Home, L_Print}) {
         connect(link, &TLinkLabel::entered, this, [link] { link->setTextColor(LinkHoverColor); });
         connect(link, &TLinkLabel::left, this, [link] { link->setTextColor(LinkColor); });

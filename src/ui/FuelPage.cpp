@@ -1,6 +1,7 @@
 // The fuel page of the main window: its controls and how they follow each other.
 #include "FMain.h"
 
+#include "Accessibility.h"
 #include "Controls.h"
 #include "EntryFields.h"
 #include "NumberEdit.h"
@@ -15,6 +16,10 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+
+// The amount as screen readers say it: the visible caption says the same for both pages.
+const QString FuelAmountCaption =
+    QStringLiteral("Le montant de vos frais de carburant s'élève à :");
 
 constexpr int LabelWidth = 280;
 
@@ -36,7 +41,11 @@ void TF_Main::CreateFuelPage(QWidget *page)
     title->setStyleSheet(u"color: #3A8FED;"_s);
     new TEdgeDock(title, 29, true);
 
-    RB_Professional = new QRadioButton(TaxpayerStatusCaption(tsProfessional), page);
+    // Both statuses in one group, for screen readers; it draws nothing.
+    auto *status = new TControlGroup(u"Statut du contribuable"_s, page);
+    status->setObjectName(u"P_Status"_s);
+    status->setGeometry(33, 35, 666 - 33, 17);
+    RB_Professional = new QRadioButton(TaxpayerStatusCaption(tsProfessional), status);
     RB_Professional->setObjectName(u"RB_Professional"_s);
     // The long status caption keeps to the room left of "Salarié", in a smaller face if need be.
     constexpr int statusRoom = 553 - 33 - 4;
@@ -46,11 +55,11 @@ void TF_Main::CreateFuelPage(QWidget *page)
         RB_Professional->setFont(statusFont);
     }
     RB_Professional->setGeometry(
-        33, 35, std::clamp(RB_Professional->sizeHint().width(), 491, statusRoom), 17);
+        0, 0, std::clamp(RB_Professional->sizeHint().width(), 491, statusRoom), 17);
     RB_Professional->setChecked(true);
-    RB_Employee = new QRadioButton(TaxpayerStatusCaption(tsEmployee), page);
+    RB_Employee = new QRadioButton(TaxpayerStatusCaption(tsEmployee), status);
     RB_Employee->setObjectName(u"RB_Employee"_s);
-    RB_Employee->setGeometry(553, 35, 113, 17);
+    RB_Employee->setGeometry(553 - 33, 0, 113, 17);
 
     QLabel *yearLabel =
         addFieldLabel(page, u"L_KmYear"_s, u"Prix de revient * pour les revenus"_s, 78);
@@ -77,19 +86,20 @@ void TF_Main::CreateFuelPage(QWidget *page)
                                        u"Distance parcourue par jour pour travailler"_s, 221);
     E_KmDistanceByDay = AddNumberEdit(page, u"E_KmDistanceByDay"_s, TNumberEdit::TKind::Decimal,
                                       319, 218, 230, byDayLabel);
-    AddLabel(page, u"L_KmUnitDistanceByDay"_s, u"Km"_s, 561, 221);
+    // Each unit is its field's second label.
+    AddLabel(page, u"L_KmUnitDistanceByDay"_s, u"Km"_s, 561, 221)->setBuddy(E_KmDistanceByDay);
 
     QLabel *daysLabel =
         addFieldLabel(page, u"L_KmNumOfDays"_s, u"Nombre de jours travaillés dans l'année"_s, 254);
     E_KmNumOfDays = AddNumberEdit(page, u"E_KmNumOfDays"_s, TNumberEdit::TKind::DayCount, 319, 251,
                                   230, daysLabel);
-    AddLabel(page, u"L_KmUnitNumOfDays"_s, u"Jours"_s, 561, 254);
+    AddLabel(page, u"L_KmUnitNumOfDays"_s, u"Jours"_s, 561, 254)->setBuddy(E_KmNumOfDays);
 
     QLabel *distanceLabel =
         addFieldLabel(page, u"L_KmDistance"_s, u"Kilométrage effectué dans l'année"_s, 287);
     E_KmDistance = AddNumberEdit(page, u"E_KmDistance"_s, TNumberEdit::TKind::Decimal, 319, 284,
                                  230, distanceLabel);
-    AddLabel(page, u"L_KmUnitDistance"_s, u"Km"_s, 561, 287);
+    AddLabel(page, u"L_KmUnitDistance"_s, u"Km"_s, 561, 287)->setBuddy(E_KmDistance);
 
     B_KmCalc = new QPushButton(u"&Calculer"_s, page);
     B_KmCalc->setObjectName(u"B_KmCalc"_s);
@@ -104,11 +114,11 @@ void TF_Main::CreateFuelPage(QWidget *page)
 
     L_KmResult = new QLabel(page);
     L_KmResult->setObjectName(u"L_KmResult"_s);
-    L_KmResult->setAccessibleName(u"Montant des frais de carburant"_s);
     L_KmResult->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     L_KmResult->setFont(ArialFont(11, true));
     L_KmResult->setStyleSheet(u"background-color: #C0C0C0; color: #000000;"_s);
     L_KmResult->setGeometry(246, 403, 150, 15);
+    ShowAmount(L_KmResult, QString(), FuelAmountCaption);
     QLabel *euro = AddLabel(page, u"L_KmEuro"_s, u"Euro"_s, 407, 403);
     euro->setFont(ArialFont(11));
     euro->adjustSize();
@@ -229,12 +239,12 @@ void TF_Main::ShowFuelCost()
     m_lastFuelCalc.ScaleRow = FuelScaleRowIndex(m_lastFuelCalc.Kind, FuelPowerIndex());
     m_lastFuelCalc.Distance = GetKmDistance();
     m_lastFuelCalc.Amount = ComputeFuelCost();
-    L_KmResult->setText(FuelAmountText(m_lastFuelCalc.Amount));
+    ShowAmount(L_KmResult, FuelAmountText(m_lastFuelCalc.Amount), FuelAmountCaption);
 }
 
 void TF_Main::ClearKmResult()
 {
-    L_KmResult->clear();
+    ShowAmount(L_KmResult, QString(), FuelAmountCaption);
 }
 
 void TF_Main::ApplyFuelCalcRule()

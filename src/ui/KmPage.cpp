@@ -1,6 +1,7 @@
 // The mileage page of the main window: its controls and how they follow each other.
 #include "FMain.h"
 
+#include "Accessibility.h"
 #include "Controls.h"
 #include "EntryFields.h"
 #include "NumberEdit.h"
@@ -14,6 +15,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
+const QString KmAmountCaption = QStringLiteral("Le montant de vos frais kilométriques s'élève à :");
+
 QLabel *addVehiclePicture(QWidget *page, const QString &name, const QString &resource)
 {
     auto *picture = new QLabel(page);
@@ -21,6 +24,8 @@ QLabel *addVehiclePicture(QWidget *page, const QString &name, const QString &res
     picture->setGeometry(582, 74, 80, 80);
     picture->setPixmap(QIcon(resource).pixmap(QSize(80, 80)));
     picture->hide();
+    picture->setAccessibleName(name == u"I_Electric"_s ? u"Véhicule électrique"_s
+                                                       : u"Véhicule thermique"_s);
     return picture;
 }
 
@@ -59,19 +64,20 @@ void TF_Main::CreateKmPage(QWidget *page)
                                   u"Distance parcourue par jour pour travailler"_s, 32, 152);
     E_DistanceByDay = AddNumberEdit(page, u"E_DistanceByDay"_s, TNumberEdit::TKind::Decimal, 319,
                                     149, 201, byDayLabel);
-    AddLabel(page, u"L_UnitDistanceByDay"_s, u"Km"_s, 540, 152);
+    // Each unit is its field's second label.
+    AddLabel(page, u"L_UnitDistanceByDay"_s, u"Km"_s, 540, 152)->setBuddy(E_DistanceByDay);
 
     QLabel *daysLabel =
         AddLabel(page, u"L_NumOfDays"_s, u"Nombre de jours travaillés dans l'année"_s, 32, 183);
     E_NumOfDays = AddNumberEdit(page, u"E_NumOfDays"_s, TNumberEdit::TKind::DayCount, 319, 180, 201,
                                 daysLabel);
-    AddLabel(page, u"L_UnitNumOfDays"_s, u"Jours"_s, 540, 183);
+    AddLabel(page, u"L_UnitNumOfDays"_s, u"Jours"_s, 540, 183)->setBuddy(E_NumOfDays);
 
     QLabel *distanceLabel =
         AddLabel(page, u"L_Distance"_s, u"Kilométrage effectué dans l'année"_s, 32, 215);
     E_Distance = AddNumberEdit(page, u"E_Distance"_s, TNumberEdit::TKind::Decimal, 319, 211, 201,
                                distanceLabel);
-    AddLabel(page, u"L_UnitDistance"_s, u"Km"_s, 540, 215);
+    AddLabel(page, u"L_UnitDistance"_s, u"Km"_s, 540, 215)->setBuddy(E_Distance);
 
     B_Calc = new QPushButton(u"&Calculer"_s, page);
     B_Calc->setObjectName(u"B_Calc"_s);
@@ -86,11 +92,11 @@ void TF_Main::CreateKmPage(QWidget *page)
 
     L_Result = new QLabel(page);
     L_Result->setObjectName(u"L_Result"_s);
-    L_Result->setAccessibleName(u"Montant des frais kilométriques"_s);
     L_Result->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     L_Result->setFont(ArialFont(11, true));
     L_Result->setStyleSheet(u"background-color: #C0C0C0; color: #000000;"_s);
     L_Result->setGeometry(242, 347, 150, 15);
+    ShowAmount(L_Result, QString(), KmAmountCaption);
     QLabel *euro = AddLabel(page, u"L_Euro"_s, u"Euro"_s, 403, 347);
     euro->setFont(ArialFont(11));
     euro->adjustSize();
@@ -188,12 +194,12 @@ void TF_Main::ShowKmCost()
     m_lastKmCalc.ScaleRow = KmScaleRowIndex(m_lastKmCalc.Kind, KmPowerIndex());
     m_lastKmCalc.Distance = GetDistance();
     m_lastKmCalc.Amount = ComputeKmCost();
-    L_Result->setText(KmAmountText(m_lastKmCalc.Amount));
+    ShowAmount(L_Result, KmAmountText(m_lastKmCalc.Amount), KmAmountCaption);
 }
 
 void TF_Main::ClearResult()
 {
-    L_Result->clear();
+    ShowAmount(L_Result, QString(), KmAmountCaption);
 }
 
 void TF_Main::ApplyKmCalcRule()

@@ -1,6 +1,8 @@
 // A label that acts as a link: hand pointer, hover notifications, clicks and keys.
 #include "LinkLabel.h"
 
+#include "Accessibility.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -10,6 +12,7 @@ using namespace Qt::Literals::StringLiterals;
 TLinkLabel::TLinkLabel(QWidget *parent)
     : QLabel(parent)
 {
+    InstallAccessibility();
     setCursor(Qt::PointingHandCursor);
     // Reached with Tab, not taken by a click: a click acts at once and leaves the keyboard
     // where it was.
@@ -19,6 +22,7 @@ TLinkLabel::TLinkLabel(QWidget *parent)
 TLinkLabel::TLinkLabel(const QString &text, QWidget *parent)
     : QLabel(text, parent)
 {
+    InstallAccessibility();
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
 }
@@ -81,7 +85,7 @@ void TLinkLabel::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Space:
         if (modifiers == Qt::NoModifier && !event->isAutoRepeat()) {
             event->accept();
-            emit clicked();
+            Click();
             return;
         }
         break;

@@ -18,6 +18,11 @@ public:
     void setTextColor(const QColor &color);
     void setOwnBackground(const QColor &background);
     QColor textColor() const { return m_textColor; }
+    // The window's shortcut that does what the link does ("Ctrl+N"), told to screen readers.
+    void setShortcutText(const QString &shortcut) { m_shortcut = shortcut; }
+    QString ShortcutText() const { return m_shortcut; }
+    // Follows the link, as a click does.
+    void Click() { emit clicked(); }
     // The frame drawn around the link while it has the keyboard.
     static QColor FocusFrameColor() { return QColor(0xFF, 0xFF, 0xFF); }
 
@@ -41,4 +46,5 @@ private:
     QColor m_textColor;
     QColor m_background;
     bool m_keyboardFocus = false;
+    QString m_shortcut;
 };

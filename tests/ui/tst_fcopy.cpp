@@ -5,6 +5,7 @@
 #include "Maker.h"
 #include "PublishedScales.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
@@ -62,6 +63,7 @@ private slots:
     void closeKeys_data();
     void closeKeys();
     void otherKeysReachTheList();
+    void readByScreenReaders();
     void closeLinkAndModalUse();
     void hoverColours_data();
     void hoverColours();
@@ -480,6 +482,34 @@ void TestFCopy::otherKeysReachTheList()
     QTest::keyClick(note, Qt::Key_End);
     QCOMPARE(note->currentRow(), note->count() - 1);
     QVERIFY(dialog->isVisible());
+}
+
+// The notes read as paragraphs, not rows; the credits hold still once the keyboard moves.
+void TestFCopy::readByScreenReaders()
+{
+    TF_Copyright *dialog = showDialog();
+    QAccessibleInterface *notes =
+        QAccessible::queryAccessibleInterface(dialog->findChild<QListWidget *>(u"L_Note"_s));
+    QCOMPARE(notes->childCount(), 0);
+    QAccessibleTextInterface *text = notes->textInterface();
+    QVERIFY(text && notes->state().readOnly);
+    const QStringList paragraphs = text->text(0, text->characterCount()).split(u'\n');
+    QCOMPARE(
+        paragraphs.first(),
+        u"L'utilisateur reste seul responsable de l'usage qui est fait de ces informations."_s);
+    QVERIFY(paragraphs.contains(u"- Pour les revenus 2025 :"_s));
+    QVERIFY(!paragraphs.contains(QString()));
+    QCOMPARE(QAccessible::queryAccessibleInterface(dialog->findChild<QWidget *>(u"Image1"_s))
+                 ->text(QAccessible::Description),
+             u"Ouvre le site d'Ostrel"_s);
+
+    auto *timer = dialog->findChild<QTimer *>(u"Timer1"_s);
+    tick(timer);
+    const QString shown = dialog->creditsShown();
+    QVERIFY(!shown.isEmpty());
+    dialog->findChild<QWidget *>(u"L_Close"_s)->setFocus(Qt::TabFocusReason);
+    tick(timer);
+    QCOMPARE(dialog->creditsShown(), shown);
 }
 
 void TestFCopy::closeLinkAndModalUse()
