@@ -5,6 +5,7 @@ set -eu
 PACKAGES="g++ cmake ninja-build pkg-config
 clang libclang-rt-14-dev
 qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-webengine-dev qt6-translations-l10n
+qt6-l10n-tools
 qt6-qpa-plugins libqt6svg6 fonts-liberation fonts-dejavu-core
 qt6-declarative-dev qml6-module-qtwebengine qml6-module-qtquick qml6-module-qtqml-workerscript
 libbenchmark-dev libpng-dev zlib1g-dev qpdf poppler-utils

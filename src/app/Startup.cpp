@@ -14,6 +14,8 @@
 #include <QStyleFactory>
 #include <QTranslator>
 
+#include <utility>
+
 using namespace Qt::Literals::StringLiterals;
 
 QString ApplicationTitle(const QString &executablePath)
@@ -45,11 +47,18 @@ void KeepCachesOffDisk()
 
 void InstallFrenchTranslations(QApplication &app)
 {
-    auto *translator = new QTranslator(&app);
-    if (translator->load(u"qtbase_fr"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(translator);
-    else
-        delete translator;
+    // The translator installed last is asked first: the program's own captions win over Qt's.
+    const std::pair<QString, QString> catalogues[] = {
+        {u"qtbase_fr"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath)},
+        {u"vemora_fr"_s, u":/translations"_s},
+    };
+    for (const auto &[name, folder] : catalogues) {
+        auto *translator = new QTranslator(&app);
+        if (translator->load(name, folder))
+            QCoreApplication::installTranslator(translator);
+        else
+            delete translator;
+    }
 }
 
 void SubstituteFonts()

@@ -17,7 +17,8 @@ void ShowAlreadyRunning(const QString &executablePath);
 // application object is made.
 void KeepCachesOffDisk();
 
-// Qt's own dialogs in French.
+// Qt's own dialogs in French: Qt's translations, then the program's own for the captions of the
+// print and file dialogs that Qt's lack.
 void InstallFrenchTranslations(QApplication &app);
 
 // Maps the faces the windows ask for (Arial, MS Sans Serif, Lucida Sans) to installed ones.

@@ -8,10 +8,12 @@
 #include <QDialogButtonBox>
 #include <QEvent>
 #include <QImage>
+#include <QLabel>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QWidget>
 
 using namespace Qt::Literals::StringLiterals;
@@ -111,6 +113,15 @@ bool ExecutePrinterSetup(QWidget *owner, bool offset)
     setup.setOption(QAbstractPrintDialog::PrintPageRange, false);
     setup.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
     setup.setOption(QAbstractPrintDialog::PrintCollateCopies, false);
+    // The number of copies is chosen in the program's printer dialog, and one copy is left after
+    // this setup: a count here would only contradict it.
+    if (auto *copies = setup.findChild<QSpinBox *>(u"copies"_s)) {
+        copies->hide();
+        for (QLabel *label : setup.findChildren<QLabel *>()) {
+            if (label->buddy() == copies)
+                label->hide();
+        }
+    }
     for (QDialogButtonBox *box : setup.findChildren<QDialogButtonBox *>()) {
         if (QPushButton *ok = box->button(QDialogButtonBox::Ok))
             ok->setText(u"OK"_s);

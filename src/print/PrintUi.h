@@ -16,8 +16,8 @@ bool NoPrinterFound();
 // corner, or centred over the owner.
 void PlaceSetupDialog(QWidget *owner, QWidget *dialog, bool offset);
 
-// Shows the printer setup of the current printer (printer, paper, orientation) over `owner`;
-// true when confirmed.
+// Shows the printer setup of the current printer (printer, paper, orientation; no count of
+// copies) over `owner`; true when confirmed.
 bool ExecutePrinterSetup(QWidget *owner, bool offset);
 
 // The income year of the report last opened in the preview; names the PDF file.

@@ -1,28 +1,41 @@
-// Start-up: the program's title, the warning of a second start, the theme and the single-instance
-// lock with its folder.
+// Start-up: the program's title, the warning of a second start, the theme, Qt's printer setup in
+// French and the single-instance lock with its folder.
+#include "CupsServer.h"
 #include "Environment.h"
 #include "FrenchLocale.h"
 #include "ModalWatchdog.h"
 #include "PlantedLink.h"
+#include "PrintUi.h"
 #include "SingleInstance.h"
 #include "Startup.h"
 
 #include "FMain.h"
 
 #include <QAbstractButton>
+#include <QAbstractFileIconProvider>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPalette>
+#include <QPrinterInfo>
+#include <QRadioButton>
 #include <QScopeGuard>
+#include <QSpinBox>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QStyleOptionComboBox>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
+#include <QTranslator>
+#include <QXmlStreamReader>
+
+#include <array>
 
 #include <cmath>
 
@@ -90,6 +103,74 @@ QWidget *visibleTip()
     return nullptr;
 }
 
+// The messages of the program's translation source: context, source, comment, French.
+QList<std::array<QString, 4>> readTranslations(const QString &path)
+{
+    QList<std::array<QString, 4>> all;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return all;
+    QXmlStreamReader xml(&file);
+    const QStringList fields{u"name"_s, u"source"_s, u"comment"_s, u"translation"_s};
+    QString context;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        const qsizetype field = fields.indexOf(xml.name());
+        if (xml.name() == u"message")
+            all.append({context, {}, {}, {}});
+        else if (field == 0)
+            context = xml.readElementText();
+        else if (field > 0 && !all.isEmpty())
+            all.last()[field] = xml.readElementText();
+    }
+    return all;
+}
+
+// Installed before the program's translators, it is asked last: it hears of every caption Qt
+// looks up that none of them has.
+class TUntranslated : public QTranslator
+{
+public:
+    bool isEmpty() const override { return false; }
+    QString translate(const char *context, const char *source, const char *, int) const override
+    {
+        Seen.append(QString::fromUtf8(context) + u": "_s + QString::fromUtf8(source));
+        return {};
+    }
+    mutable QStringList Seen;
+};
+
+// What a dialog shows on each page of its tabs: caption, labels, buttons, frames, tabs, list
+// items and hints.
+QStringList shownTexts(QWidget *dialog)
+{
+    QStringList texts{dialog->windowTitle()};
+    auto *pages = dialog->findChild<QTabWidget *>();
+    for (int page = 0; page < (pages ? pages->count() : 1); ++page) {
+        if (pages)
+            pages->setCurrentIndex(page);
+        for (QWidget *widget : dialog->findChildren<QWidget *>()) {
+            if (!widget->isVisibleTo(dialog))
+                continue;
+            texts << widget->toolTip();
+            if (auto *label = qobject_cast<QLabel *>(widget))
+                texts << label->text();
+            else if (auto *button = qobject_cast<QAbstractButton *>(widget))
+                texts << button->text();
+            else if (auto *frame = qobject_cast<QGroupBox *>(widget))
+                texts << frame->title();
+            auto *tabs = qobject_cast<QTabWidget *>(widget);
+            for (int i = 0; tabs && i < tabs->count(); ++i)
+                texts << tabs->tabText(i);
+            auto *list = qobject_cast<QComboBox *>(widget);
+            for (int i = 0; list && i < list->count(); ++i)
+                texts << list->itemText(i);
+        }
+    }
+    return texts;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(TRuntimeCase)
@@ -109,6 +190,7 @@ private slots:
     void alreadyRunningWarning();
     void themeApplied();
     void missingThemeReported();
+    void printerSetupInFrench();
 
     void lockInPrivateRuntimeFolder();
     void secondLockInSameProcessFails();
@@ -122,11 +204,17 @@ private slots:
 
 private:
     std::unique_ptr<TModalWatchdog> m_watchdog;
+    std::unique_ptr<TCupsServer> m_cups;
 };
 
 void TestStartup::initTestCase()
 {
     PinFrenchLocale();
+    // A printer for the setup, on a print server of the test's own, made before any printing.
+    m_cups = std::make_unique<TCupsServer>();
+    QVERIFY2(m_cups->IsRunning(), qPrintable(m_cups->Error()));
+    QVERIFY2(m_cups->AddQueue(u"VemoraPDF"_s), qPrintable(m_cups->Error()));
+    QTRY_COMPARE(QPrinterInfo::availablePrinterNames(), QStringList{u"VemoraPDF"_s});
 }
 
 void TestStartup::init()
@@ -313,6 +401,78 @@ void TestStartup::missingThemeReported()
     // The default look is kept.
     QCOMPARE(app.styleSheet(), QString());
     QCOMPARE(QApplication::palette().color(QPalette::Window), palette.color(QPalette::Window));
+}
+
+// Qt's printer setup as the program opens it, with its options, the printer's properties and the
+// message of a wrong page list: every caption in French, and no count of copies.
+void TestStartup::printerSetupInFrench()
+{
+    TUntranslated untranslated;
+    QCoreApplication::installTranslator(&untranslated);
+    InstallFrenchTranslations(*qApp);
+    untranslated.Seen.clear(); // the layout direction, asked before the French came in
+    const auto uninstall = qScopeGuard([&untranslated] {
+        QCoreApplication::removeTranslator(&untranslated);
+        qDeleteAll(qApp->findChildren<QTranslator *>(Qt::FindDirectChildrenOnly));
+    });
+    // The program's captions are those Qt finds, also for the messages of conflicting printer
+    // options, which the test printer cannot raise.
+    QStringList english;
+    const auto own = readTranslations(QStringLiteral(VEMORA_FRENCH_TRANSLATIONS));
+    QVERIFY(!own.isEmpty());
+    for (const auto &[context, source, comment, french] : own) {
+        const QString found =
+            QCoreApplication::translate(qPrintable(context), source.toUtf8().constData(),
+                                        comment.isEmpty() ? nullptr : comment.toUtf8().constData());
+        QVERIFY2(found == french && found != source, qPrintable(source));
+        english << source;
+    }
+
+    QStringList shown;
+    bool copiesOffered = true;
+    TShownMessage wrongPages;
+    m_watchdog->expect([&](QWidget *setup) {
+        auto *buttons = setup->findChild<QDialogButtonBox *>();
+        auto *copies = setup->findChild<QSpinBox *>(u"copies"_s);
+        auto *properties = setup->findChild<QPushButton *>(u"properties"_s);
+        auto *pages = setup->findChild<QRadioButton *>(u"pagesRadioButton"_s);
+        auto *pageList = setup->findChild<QLineEdit *>(u"pagesLineEdit"_s);
+        QVERIFY(buttons && copies && properties && pages && pageList);
+        for (QAbstractButton *button : buttons->buttons()) {
+            if (buttons->buttonRole(button) == QDialogButtonBox::ResetRole)
+                QTest::mouseClick(button, Qt::LeftButton); // shows the options
+        }
+        QVERIFY(pages->isVisible());
+        copiesOffered = copies->isVisibleTo(setup);
+        m_watchdog->expect([&shown](QWidget *sheet) {
+            shown << shownTexts(sheet);
+            static_cast<QDialog *>(sheet)->reject();
+        });
+        QTest::mouseClick(properties, Qt::LeftButton);
+        QTest::mouseClick(pages, Qt::LeftButton);
+        QTest::keyClicks(pageList, u"zz"_s);
+        m_watchdog->expect([&wrongPages](QWidget *box) {
+            wrongPages = ReadMessageBox(box);
+            ClickMessageButton(box, wrongPages.buttons.value(0));
+        });
+        QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+        QVERIFY(setup->isVisible());
+        shown << shownTexts(setup);
+        QTest::mouseClick(buttons->button(QDialogButtonBox::Cancel), Qt::LeftButton);
+    });
+    QVERIFY(!ExecutePrinterSetup(nullptr, false));
+    QCOMPARE(m_watchdog->handled(), 3);
+
+    QVERIFY(!copiesOffered);
+    QVERIFY(!shown.contains(QCoreApplication::translate("QPrintSettingsOutput", "Copies:")));
+    QVERIFY2(wrongPages.text.contains(u"zz"_s), qPrintable(wrongPages.text));
+    // The type names of the file dialogs, which the setup's hidden output file also looks up.
+    const QAbstractFileIconProvider files;
+    shown << wrongPages.caption << files.type(QFileInfo(QDir::rootPath()))
+          << files.type(QFileInfo(QDir::tempPath()));
+    for (const QString &text : std::as_const(shown))
+        QVERIFY2(!english.contains(text), qPrintable(text));
+    QVERIFY2(untranslated.Seen.isEmpty(), qPrintable(untranslated.Seen.join(u" | "_s)));
 }
 
 void TestStartup::lockInPrivateRuntimeFolder()
