@@ -277,8 +277,11 @@ void TF_Copyright::CreateControls()
     Timer1->setInterval(100);
     connect(Timer1, &QTimer::timeout, this, &TF_Copyright::Timer1Timer);
 
-    // The window opens with the keyboard in the notes, before the links.
+    // The window opens with the keyboard in the notes; Tab goes on to the links, from the top.
     L_Note->setFocus();
+    QWidget *order[] = {L_Note, findChild<QWidget *>(u"Image1"_s), L_BOI, L_Copyright, L_Close};
+    for (size_t i = 1; i < std::size(order); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
     // Enter and Escape close the window even when the list has the focus.
     const QList<QWidget *> children = findChildren<QWidget *>();
     for (QWidget *child : children)

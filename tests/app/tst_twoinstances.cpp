@@ -2,6 +2,7 @@
 // runs on; once the first has ended, a new start runs normally. Twenty starts at once give one
 // window; a link planted at the lock's place is not written through; without a runtime folder
 // the lock goes to a private folder; a session leaves nothing in the user's folders.
+#include "CupsServer.h"
 #include "Files.h"
 #include "PlantedLink.h"
 #include "ProcessTree.h"
@@ -33,6 +34,9 @@ namespace {
 const QString MainWindowName = u"^Calculatrice de frais kilom"_s;
 const QString WarningName = u"^Avertissement$"_s;
 const QString LockName = u"Vemora2023Mutex"_s;
+// The left edges of "Accéder à la calculatrice" and "Accueil", in the window.
+const QPoint ShowCalcEdge(264, 536);
+const QPoint HomeEdge(6, 532);
 
 // The process holding a flock() on the file, from /proc/locks; -1 when none does.
 qint64 lockHolder(const QString &file)
@@ -87,6 +91,7 @@ private slots:
     void sessionLeavesNothingBehind();
     void dialogOfAShortcutTakesTheFirstKey();
     void homePageLeavesTheKeysToTheWindow();
+    void keyboardOnlySession();
 
 private:
     // Starts the program with the test's display, runtime folder and home; `adjust` changes
@@ -107,6 +112,14 @@ private:
     qint64 windowPid(const QString &window);
     bool pressKey(const QString &window, const QString &key);
     bool clickAt(const QString &window, int x, int y);
+    // Starts the program and waits for its home page to be drawn; null (the test failed or was
+    // skipped) when it does not come.
+    QProcess *startOnHomePage(QString &window);
+    // Whether the link whose left edge is at `edge` is framed, as it is while it has the keyboard.
+    bool framed(const QString &window, QPoint edge);
+    bool onHomePanel(const QString &window);
+    // Presses Tab until the link at `edge` has the keyboard (at most 16 times).
+    bool tabTo(const QString &window, QPoint edge);
     // The window as the server shows it; null when it cannot be taken.
     QImage grab(const QString &window);
     static QString describe(QProcess *process);
@@ -286,6 +299,60 @@ QImage TestTwoInstances::grab(const QString &window)
     if (!shot.waitForFinished(20000) || shot.exitCode() != 0)
         return {};
     return QImage::fromData(shot.readAllStandardOutput(), "PPM");
+}
+
+QProcess *TestTwoInstances::startOnHomePage(QString &window)
+{
+    if (QStandardPaths::findExecutable(u"xwd"_s).isEmpty() ||
+        QStandardPaths::findExecutable(u"xwdtopnm"_s).isEmpty()) {
+        QTest::qSkip("xwd or xwdtopnm is not installed (scripts/install-deps.sh installs them)",
+                     __FILE__, __LINE__);
+        return nullptr;
+    }
+    QProcess *program = startProgram();
+    if (!QTest::qVerify(program->waitForStarted(10000), "started", "", __FILE__, __LINE__))
+        return nullptr;
+    const QStringList mainWindows = findWindows(MainWindowName, 60);
+    if (!QTest::qVerify(mainWindows.size() == 1, "one window", qPrintable(describe(program)),
+                        __FILE__, __LINE__))
+        return nullptr;
+    window = mainWindows.first();
+    // The page's white title, drawn once the browser has started and read the page.
+    const auto pageDrawn = [&] {
+        const QImage shot = grab(window);
+        for (int x = 80; x < 400 && !shot.isNull(); ++x) {
+            if (qGray(shot.pixel(x, 28)) > 200)
+                return true;
+        }
+        return false;
+    };
+    if (!QTest::qVerify(QTest::qWaitFor(pageDrawn, 60000) && onHomePanel(window) &&
+                            !framed(window, ShowCalcEdge),
+                        "home page drawn", "", __FILE__, __LINE__))
+        return nullptr;
+    return program;
+}
+
+bool TestTwoInstances::framed(const QString &window, QPoint edge)
+{
+    return grab(window).pixel(edge) == qRgb(255, 255, 255);
+}
+
+bool TestTwoInstances::onHomePanel(const QString &window)
+{
+    // "Accéder à la calculatrice" is on its blue.
+    return grab(window).pixel(ShowCalcEdge + QPoint(3, 0)) == qRgb(0x3E, 0x95, 0xF4);
+}
+
+bool TestTwoInstances::tabTo(const QString &window, QPoint edge)
+{
+    for (int tabs = 0; tabs < 16; ++tabs) {
+        if (framed(window, edge))
+            return true;
+        run({m_xdotool, u"key"_s, u"Tab"_s});
+        QTest::qWait(300);
+    }
+    return framed(window, edge);
 }
 
 QString TestTwoInstances::describe(QProcess *process)
@@ -539,32 +606,12 @@ void TestTwoInstances::dialogOfAShortcutTakesTheFirstKey()
 // leaves the page for "Accéder à la calculatrice", which Enter follows.
 void TestTwoInstances::homePageLeavesTheKeysToTheWindow()
 {
-    if (QStandardPaths::findExecutable(u"xwd"_s).isEmpty() ||
-        QStandardPaths::findExecutable(u"xwdtopnm"_s).isEmpty())
-        QSKIP("xwd or xwdtopnm is not installed (scripts/install-deps.sh installs them)");
-    QProcess *program = startProgram();
-    QVERIFY2(program->waitForStarted(10000), qPrintable(program->errorString()));
-    const QStringList mainWindows = findWindows(MainWindowName, 60);
-    QVERIFY2(mainWindows.size() == 1, qPrintable(describe(program)));
-    const QString window = mainWindows.first();
-    // The page's white title, drawn once the browser has started and read the page.
-    const auto pageDrawn = [&] {
-        const QImage shot = grab(window);
-        for (int x = 80; x < 400 && !shot.isNull(); ++x) {
-            if (qGray(shot.pixel(x, 28)) > 200)
-                return true;
-        }
-        return false;
-    };
-    QTRY_VERIFY_WITH_TIMEOUT(pageDrawn(), 60000);
-    // "Accéder à la calculatrice": its left edge, white while it has the keyboard, blue when not.
-    const QPoint showCalcEdge(264, 536);
-    const auto showCalcFramed = [&] {
-        return grab(window).pixel(showCalcEdge) == qRgb(255, 255, 255);
-    };
-    const auto homeShown = [&] {
-        return grab(window).pixel(showCalcEdge + QPoint(3, 0)) == qRgb(0x3E, 0x95, 0xF4);
-    };
+    QString window;
+    QProcess *program = startOnHomePage(window);
+    if (!program)
+        return;
+    const auto showCalcFramed = [&] { return framed(window, ShowCalcEdge); };
+    const auto homeShown = [&] { return onHomePanel(window); };
     QVERIFY(homeShown() && !showCalcFramed());
 
     // The text of the page, clicked, has the keyboard.
@@ -575,12 +622,7 @@ void TestTwoInstances::homePageLeavesTheKeysToTheWindow()
     QTRY_VERIFY_WITH_TIMEOUT(visibleWindowsNow(u"^Informations$"_s).isEmpty(), 5000);
 
     QVERIFY(clickAt(window, 300, 320));
-    int tabs = 0;
-    for (; tabs < 8 && !showCalcFramed(); ++tabs) {
-        QVERIFY(run({m_xdotool, u"key"_s, u"Tab"_s}).exitCode == 0);
-        QTest::qWait(300);
-    }
-    QVERIFY2(showCalcFramed(), "Tab never left the page");
+    QVERIFY2(tabTo(window, ShowCalcEdge), "Tab never left the page");
     // On into the page again, and back with Shift+Tab.
     QVERIFY(run({m_xdotool, u"key"_s, u"Tab"_s}).exitCode == 0);
     QTRY_VERIFY_WITH_TIMEOUT(!showCalcFramed(), 5000);
@@ -595,6 +637,64 @@ void TestTwoInstances::homePageLeavesTheKeysToTheWindow()
     QVERIFY(clickAt(window, 300, 320));
     QVERIFY(run({m_xdotool, u"key"_s, u"ctrl+f"_s}).exitCode == 0);
     QVERIFY2(program->waitForFinished(20000), "Ctrl+F in the page did not close the calculator");
+}
+
+// From the start to the end with keys only: the calculator, an amount, a printed copy, the
+// information window, home again, and Ctrl+F.
+void TestTwoInstances::keyboardOnlySession()
+{
+    TCupsServer cups;
+    QVERIFY2(cups.IsRunning() && cups.AddQueue(u"VemoraPDF"_s), qPrintable(cups.Error()));
+    const int lastJob = cups.LastJobId();
+    QString window;
+    QProcess *program = startOnHomePage(window);
+    if (!program)
+        return;
+    const auto key = [this](const QString &keys) {
+        return run({m_xdotool, u"key"_s, u"--delay"_s, u"150"_s, keys}).exitCode == 0;
+    };
+    QVERIFY(run({m_timeout, u"10"_s, m_xdotool, u"windowfocus"_s, u"--sync"_s, window}).exitCode ==
+            0);
+    QVERIFY(tabTo(window, ShowCalcEdge));
+    QVERIFY(key(u"Return"_s));
+    QTRY_VERIFY_WITH_TIMEOUT(!onHomePanel(window), 5000);
+
+    // From the year to the annual distance, then Enter to "Calculer" and Space on it.
+    for (int field = 0; field < 5; ++field)
+        QVERIFY(key(u"Tab"_s));
+    QVERIFY(run({m_xdotool, u"type"_s, u"--delay"_s, u"100"_s, u"12000"_s}).exitCode == 0);
+    QVERIFY(key(u"Return"_s));
+    QVERIFY(key(u"space"_s));
+    const auto amountShown = [&] {
+        // Dark digits in the amount's grey box.
+        const QImage shot = grab(window);
+        int ink = 0;
+        for (int y = 372; y < 386; ++y) {
+            for (int x = 246; x < 392; ++x)
+                ink += qGray(shot.pixel(x, y)) < 80;
+        }
+        return ink > 20;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(amountShown(), 5000);
+
+    QVERIFY(key(u"ctrl+n"_s));
+    QVERIFY2(findWindows(u"^Impression$"_s, 20).size() == 1, qPrintable(describe(program)));
+    QVERIFY(key(u"Return"_s));
+    QVERIFY2(cups.WaitForJobs(lastJob, 1), qPrintable(TCupsServer::Describe(cups.Jobs(lastJob))));
+
+    QVERIFY(key(u"ctrl+i"_s));
+    QVERIFY2(findWindows(u"^Informations$"_s, 20).size() == 1, qPrintable(describe(program)));
+    QVERIFY(key(u"Escape"_s));
+    QTRY_VERIFY_WITH_TIMEOUT(visibleWindowsNow(u"^Informations$"_s).isEmpty(), 5000);
+
+    // Back to the window, as a window manager gives it the keyboard when a dialog closes.
+    QVERIFY(run({m_timeout, u"10"_s, m_xdotool, u"windowfocus"_s, u"--sync"_s, window}).exitCode ==
+            0);
+    QVERIFY(tabTo(window, HomeEdge));
+    QVERIFY(key(u"Return"_s));
+    QTRY_VERIFY_WITH_TIMEOUT(onHomePanel(window), 5000);
+    QVERIFY(key(u"ctrl+f"_s));
+    QVERIFY2(program->waitForFinished(20000), "Ctrl+F did not close the calculator");
 }
 
 QTEST_GUILESS_MAIN(TestTwoInstances)

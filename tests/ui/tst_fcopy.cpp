@@ -476,6 +476,9 @@ void TestFCopy::otherKeysReachTheList()
     TF_Copyright *dialog = showDialog();
     auto *note = dialog->findChild<QListWidget *>(u"L_Note"_s);
     QTRY_COMPARE(QApplication::focusWidget(), note); // the window opens on the notes
+    QTest::keyClick(note, Qt::Key_Tab);              // then the links, from the top
+    QCOMPARE(QApplication::focusWidget()->objectName(), u"Image1"_s);
+    note->setFocus();
     note->setCurrentRow(0);
     QTest::keyClick(note, Qt::Key_Down);
     QCOMPARE(note->currentRow(), 1);
