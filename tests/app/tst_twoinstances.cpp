@@ -3,6 +3,7 @@
 // window; a link planted at the lock's place is not written through; without a runtime folder
 // the lock goes to a private folder; a session leaves nothing in the user's folders.
 #include "CupsServer.h"
+#include "Environment.h"
 #include "Files.h"
 #include "PlantedLink.h"
 #include "ProcessTree.h"
@@ -303,6 +304,10 @@ QImage TestTwoInstances::grab(const QString &window)
 
 QProcess *TestTwoInstances::startOnHomePage(QString &window)
 {
+    if (BrowserEngineLeftOut()) {
+        QTest::qSkip("this build leaves the browser engine out", __FILE__, __LINE__);
+        return nullptr;
+    }
     if (QStandardPaths::findExecutable(u"xwd"_s).isEmpty() ||
         QStandardPaths::findExecutable(u"xwdtopnm"_s).isEmpty()) {
         QTest::qSkip("xwd or xwdtopnm is not installed (scripts/install-deps.sh installs them)",
