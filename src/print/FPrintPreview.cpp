@@ -4,10 +4,12 @@
 #include "MessageDialogs.h"
 #include "NumberText.h"
 #include "PdfExport.h"
+#include "PreviewPage.h"
 #include "PrintUi.h"
 #include "Printing.h"
 #include "ShellHelpers.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
@@ -35,23 +37,6 @@ namespace {
 
 const QString PdfFilterDescription = u"Fichier Portable Document Format"_s;
 const QString PdfFilter = PdfFilterDescription + u" (*.pdf)"_s;
-
-// The white sheet; it paints whatever its owner replays on it.
-class TPaintBox : public QWidget
-{
-public:
-    TPaintBox(QWidget *parent, std::function<void()> paint)
-        : QWidget(parent)
-        , m_paint(paint)
-    {
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override { m_paint(); }
-
-private:
-    std::function<void()> m_paint;
-};
 
 double roundedMm(double mm)
 {
@@ -184,13 +169,16 @@ void TF_PrintPreview::FormCreate()
     SB_Preview->setObjectName(u"SB_Preview"_s);
     SB_Preview->setFrameShape(QFrame::NoFrame);
     SB_Preview->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The sheet inside takes the keyboard in its place and shows it.
+    SB_Preview->setFocusPolicy(Qt::NoFocus);
     SB_Preview->setStyleSheet(u"#SB_Preview, #SB_Preview > QWidget > QWidget "
                               u"{ background-color: #C0C0C0; }"_s);
     m_sheetArea = new QWidget;
     m_sheetArea->setObjectName(u"SheetArea"_s);
     SB_Preview->setWidget(m_sheetArea);
     SB_Preview->setWidgetResizable(false);
-    PB_Preview = new TPaintBox(m_sheetArea, [this] { PB_PreviewPaint(); });
+    PB_Preview = new TPreviewPage(
+        m_sheetArea, [this] { PB_PreviewPaint(); }, [this] { return PageTextLines(); });
     PB_Preview->setObjectName(u"PB_Preview"_s);
     PB_Preview->setAccessibleName(u"Page de l'aperçu"_s);
     SB_Preview->viewport()->installEventFilter(this);
@@ -312,6 +300,13 @@ QRect TF_PrintPreview::PageRect() const
     return PB_Preview->geometry();
 }
 
+QStringList TF_PrintPreview::PageTextLines() const
+{
+    if (LPages.isEmpty())
+        return {};
+    return LPages.at(std::min<qsizetype>(m_pageIndex, LPages.size() - 1))->TextLines();
+}
+
 void TF_PrintPreview::PB_PreviewPaint()
 {
     if (LPages.isEmpty())
@@ -340,11 +335,14 @@ void TF_PrintPreview::B_CfgPrnClick()
     const QString name = CurrentPrinterName();
     if (!name.isEmpty())
         ShowPrinterName(name);
+    const QString before = PB_Preview->Text();
     ResetPages(1);
     if (RecordPages)
         RecordPages(LPages);
     ApplyZoom();
     PB_Preview->repaint();
+    QAccessibleTextUpdateEvent changed(PB_Preview, 0, before, PB_Preview->Text());
+    QAccessible::updateAccessibility(&changed);
     B_Print->setEnabled(!LPages.isEmpty() && !name.isEmpty());
 }
 

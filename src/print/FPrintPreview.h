@@ -12,6 +12,7 @@ class QLabel;
 class QScrollArea;
 class QToolBar;
 class QToolButton;
+class TPreviewPage;
 
 // Where the sheet goes in a client of `client` pixels, 10 pixels from its edges: the whole
 // page, or the full width (from the top of the scrolled area when `scrolled`).
@@ -35,6 +36,8 @@ public:
     std::function<void(TPageList &)> RecordPages;
 
     QRect PageRect() const;
+    // The texts of the page shown, line by line, as a screen reader reads them.
+    QStringList PageTextLines() const;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -71,5 +74,5 @@ private:
     QLabel *L_PrinterName = nullptr;
     QScrollArea *SB_Preview = nullptr;
     QWidget *m_sheetArea = nullptr;
-    QWidget *PB_Preview = nullptr;
+    TPreviewPage *PB_Preview = nullptr;
 };

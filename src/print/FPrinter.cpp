@@ -29,12 +29,18 @@ QFont arial8()
     return font;
 }
 
-QLabel *addPicture(QWidget *parent, const QString &name, const QString &resource)
+// A picture says what it shows: screen readers would otherwise name it after the group box
+// it sits in.
+QLabel *addPicture(QWidget *parent, const QString &name, const QString &resource,
+                   const QString &accessibleName)
 {
     auto *picture = new QLabel(parent);
     picture->setObjectName(name);
     picture->setPixmap(QIcon(resource).pixmap(QSize(64, 64)));
     picture->resize(64, 64);
+    picture->setAccessibleName(accessibleName);
+    picture->setAccessibleDescription(
+        u"L'orientation de l'imprimante, qui se change avec le bouton Configurer"_s);
     return picture;
 }
 
@@ -125,10 +131,10 @@ TF_Printer::TF_Printer(QWidget *owner)
     RB_Portrait->setChecked(true);
     RB_Landscape = new QRadioButton(u"Paysage"_s, GB_Orientation);
     RB_Landscape->setObjectName(u"RB_Landscape"_s);
-    I_Portrait =
-        addPicture(GB_Orientation, u"I_Portrait"_s, u":/images/orientation-portrait.svg"_s);
-    I_Landscape =
-        addPicture(GB_Orientation, u"I_Landscape"_s, u":/images/orientation-landscape.svg"_s);
+    I_Portrait = addPicture(GB_Orientation, u"I_Portrait"_s, u":/images/orientation-portrait.svg"_s,
+                            u"Orientation portrait"_s);
+    I_Landscape = addPicture(GB_Orientation, u"I_Landscape"_s,
+                             u":/images/orientation-landscape.svg"_s, u"Orientation paysage"_s);
     GB_Orientation->hide();
 
     auto *bottom = new QWidget(this);

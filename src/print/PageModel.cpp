@@ -6,6 +6,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -178,6 +179,53 @@ void TRecordedPage::ReplayStretched(QPainter &painter, const QRectF &target) con
     painter.setRenderHint(QPainter::TextAntialiasing);
     Replay(painter, QPoint(0, 0));
     painter.restore();
+}
+
+QStringList TRecordedPage::TextLines() const
+{
+    struct TPlaced
+    {
+        qreal Bottom;
+        qreal Height;
+        int Left;
+        QString Text;
+    };
+    QList<TPlaced> placed;
+    for (const TTextOp &op : m_ops) {
+        if (op.Text.isEmpty())
+            continue;
+        const QFontMetricsF metrics(op.Font);
+        const qreal height = metrics.ascent() + metrics.descent();
+        placed.append({op.Position.y() + height, height, op.Position.x(), op.Text});
+    }
+    std::stable_sort(placed.begin(), placed.end(),
+                     [](const TPlaced &a, const TPlaced &b) { return a.Bottom < b.Bottom; });
+    // A label and its value in another size share their bottom edge to within a dot or two of
+    // rounding; the next line is a whole text height further down.
+    QList<QList<TPlaced>> lines;
+    for (const TPlaced &text : placed) {
+        if (!lines.isEmpty()) {
+            const TPlaced &last = lines.last().last();
+            if (text.Bottom - last.Bottom < std::min(text.Height, last.Height) / 2) {
+                lines.last().append(text);
+                continue;
+            }
+        }
+        lines.append({text});
+    }
+    QStringList result;
+    for (QList<TPlaced> &line : lines) {
+        std::stable_sort(line.begin(), line.end(),
+                         [](const TPlaced &a, const TPlaced &b) { return a.Left < b.Left; });
+        QString joined;
+        for (const TPlaced &text : line) {
+            if (!joined.isEmpty() && !joined.back().isSpace() && !text.Text.front().isSpace())
+                joined += u' ';
+            joined += text.Text;
+        }
+        result.append(joined.trimmed());
+    }
+    return result;
 }
 
 void TFontTarget::SetFont(const QString &family, int size, bool bold)

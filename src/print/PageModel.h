@@ -5,6 +5,7 @@
 #include <QList>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <memory>
@@ -96,6 +97,9 @@ public:
     void Replay(QPainter &painter, QPoint topLeft) const;
     // Stretched so that the printable area fills `target`.
     void ReplayStretched(QPainter &painter, const QRectF &target) const;
+    // The texts of the page as they are read: line by line from the top, each line's texts
+    // from the left, those whose cells stand on one bottom edge making one line.
+    QStringList TextLines() const;
 
 private:
     friend class TRecordingTarget;
