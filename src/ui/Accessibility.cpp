@@ -2,12 +2,11 @@
 #include "Accessibility.h"
 
 #include "LinkLabel.h"
+#include "ReadOnlyTextAccessible.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QLabel>
-
-#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -90,77 +89,6 @@ public:
     }
 };
 
-// The paragraphs of a list as one read-only text, which screen readers read by sentence.
-class TParagraphsAccessible : public QAccessibleWidget, public QAccessibleTextInterface
-{
-public:
-    explicit TParagraphsAccessible(TParagraphList *list)
-        : QAccessibleWidget(list, QAccessible::EditableText)
-    {
-    }
-
-    void *interface_cast(QAccessible::InterfaceType type) override
-    {
-        if (type == QAccessible::TextInterface)
-            return static_cast<QAccessibleTextInterface *>(this);
-        return QAccessibleWidget::interface_cast(type);
-    }
-
-    QAccessible::State state() const override
-    {
-        QAccessible::State state = QAccessibleWidget::state();
-        state.readOnly = true;
-        state.multiLine = true;
-        return state;
-    }
-
-    QString text(QAccessible::Text t) const override
-    {
-        if (t == QAccessible::Value)
-            return paragraphs();
-        return QAccessibleWidget::text(t);
-    }
-
-    // Its text stands for its rows.
-    int childCount() const override { return 0; }
-    QAccessibleInterface *child(int) const override { return nullptr; }
-    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
-
-    // The text interface: a caret that screen readers move, no selection.
-    void selection(int, int *startOffset, int *endOffset) const override
-    {
-        *startOffset = *endOffset = 0;
-    }
-    int selectionCount() const override { return 0; }
-    void addSelection(int, int) override {}
-    void removeSelection(int) override {}
-    void setSelection(int, int, int) override {}
-    int cursorPosition() const override { return m_cursor; }
-    void setCursorPosition(int position) override
-    {
-        m_cursor = std::clamp(position, 0, characterCount());
-    }
-    QString text(int startOffset, int endOffset) const override
-    {
-        return paragraphs().mid(startOffset, endOffset - startOffset);
-    }
-    int characterCount() const override { return int(paragraphs().size()); }
-    QRect characterRect(int) const override { return {}; }
-    int offsetAtPoint(const QPoint &) const override { return -1; }
-    void scrollToSubstring(int, int) override {}
-    QString attributes(int offset, int *startOffset, int *endOffset) const override
-    {
-        *startOffset = 0;
-        *endOffset = std::max(offset, characterCount());
-        return QString();
-    }
-
-private:
-    QString paragraphs() const { return static_cast<TParagraphList *>(widget())->Paragraphs(); }
-
-    int m_cursor = 0;
-};
-
 QAccessibleInterface *describe(const QString &className, QObject *object)
 {
     if (!object || !object->isWidgetType())
@@ -172,7 +100,10 @@ QAccessibleInterface *describe(const QString &className, QObject *object)
     if (className == u"TF_Main"_s)
         return new QAccessibleWidget(widget, QAccessible::Window);
     if (className == u"TParagraphList"_s)
-        return new TParagraphsAccessible(static_cast<TParagraphList *>(widget));
+        // The paragraphs as one text, which screen readers read by sentence, not the rows.
+        return new TReadOnlyTextAccessible(widget, QAccessible::EditableText, [widget] {
+            return static_cast<TParagraphList *>(widget)->Paragraphs();
+        });
     if (className == u"TControlGroup"_s)
         return new QAccessibleWidget(widget, QAccessible::Grouping);
     if (className == u"TAnnouncer"_s)

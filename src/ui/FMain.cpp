@@ -69,6 +69,18 @@ public:
     }
 };
 
+// The window's own shortcuts, Ctrl+F, Ctrl+I and Ctrl+N: the key, or 0 for any other.
+int WindowShortcut(const QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers =
+        event->modifiers() &
+        (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier);
+    const int key = event->key();
+    if (modifiers != Qt::ControlModifier)
+        return 0;
+    return key == Qt::Key_F || key == Qt::Key_I || key == Qt::Key_N ? key : 0;
+}
+
 // A link sized to its text, or placed at `geometry` when one is given.
 TLinkLabel *addLink(QWidget *parent, const QString &name, const QString &text, const QString &hint,
                     const QFont &font, const QRect &geometry = {})
@@ -461,7 +473,7 @@ bool TF_Main::FormKeyDown(QKeyEvent *event)
         event->modifiers() &
         (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier);
     if (modifiers == Qt::ControlModifier) {
-        switch (event->key()) {
+        switch (WindowShortcut(event)) {
         case Qt::Key_F:
             close(); // as "Fermer" does
             break;
@@ -491,20 +503,10 @@ bool TF_Main::FormKeyDown(QKeyEvent *event)
 
 bool TF_Main::HomePageKeyDown(QKeyEvent *event)
 {
-    const Qt::KeyboardModifiers modifiers =
-        event->modifiers() &
-        (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier);
-    if (modifiers != Qt::ControlModifier)
+    if (!WindowShortcut(event))
         return false;
-    switch (event->key()) {
-    case Qt::Key_F:
-    case Qt::Key_I:
-    case Qt::Key_N:
-        FormKeyDown(event);
-        return true; // the window's, not the page's
-    default:
-        return false;
-    }
+    FormKeyDown(event);
+    return true; // the window's, not the page's
 }
 
 void TF_Main::HomePageLeft(bool forward)

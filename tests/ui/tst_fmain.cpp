@@ -2,6 +2,7 @@
 #include "EntryFields.h"
 #include "Environment.h"
 #include "FMain.h"
+#include "FindControl.h"
 #include "FrenchLocale.h"
 #include "HomeBrowser.h"
 #include "LinkLabel.h"
@@ -84,10 +85,7 @@ private slots:
 private:
     template<class T> T *find(const QString &name) const
     {
-        T *widget = m_window->findChild<T *>(name);
-        if (!widget)
-            qFatal("no control %s", qPrintable(name));
-        return widget;
+        return FindControl<T>(m_window.get(), name);
     }
     // Copies the program's home page into the folder; false when it cannot.
     static bool copyHomePage(const QString &folder);

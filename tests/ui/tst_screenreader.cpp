@@ -3,6 +3,7 @@
 // title, headings and links.
 #include "Environment.h"
 #include "FMain.h"
+#include "FindControl.h"
 #include "FrenchLocale.h"
 #include "Maker.h"
 
@@ -33,10 +34,7 @@ private slots:
 private:
     template<class T> T *find(const QString &name) const
     {
-        T *widget = m_window->findChild<T *>(name);
-        if (!widget)
-            qFatal("no control %s", qPrintable(name));
-        return widget;
+        return FindControl<T>(m_window.get(), name);
     }
     QAccessibleInterface *describe(const QString &name) const
     {
