@@ -126,8 +126,10 @@ char TCsvReader::GuessSeparator()
                 if (content)
                     break;
                 lineStart = lineEnd + 1;
-            } else if (!isBlank(c) && c != '\r' && c != '"' && c != ';' && c != ',') {
-                content = true; // a line of nothing else is a blank record, not the header
+            } else if (!isBlank(c) && c != '"' && (quoted || (c != '\r' && c != ';' && c != ','))) {
+                // A line of nothing else is a blank record, not the header; between quotes,
+                // separators and line breaks are the field's own bytes.
+                content = true;
             }
         }
         if (m_pos + lineEnd < m_end || m_end == m_buffer.size() || !fill())

@@ -211,6 +211,11 @@ void TestBatch::csvAsSpreadsheets_data()
                u";\nkm;x;1;;;;;type illisible : « x » (automobile, moto, cyclomoteur ou 0 à 5)\n"_s
         << u"vemora-calc : ligne 4 : type illisible : « x » (automobile, moto, cyclomoteur ou 0 "
            u"à 5)\n"_s;
+    QTest::newRow("a line break between quotes in the header, commas between fields")
+        << QByteArray("\"a\nb\",calcul,type,distance\nx,km,0,100\n") << 0
+        << u"\"a\nb\",calcul,type,distance,taux,forfait,montant,affiche,erreur\n"
+           u"x,km,0,100,\"0,529\",0,\"52,900000000000000001\",53,\n"_s
+        << QString();
     QTest::newRow("comma between fields, decimal commas quoted")
         << QByteArray("calcul,type,puissance,distance\nkm,0,2,\"12000,4\"\n") << 0
         << Fr(u"calcul,type,puissance,distance,taux,forfait,montant,affiche,erreur\n"

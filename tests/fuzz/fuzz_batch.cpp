@@ -74,8 +74,9 @@ bool isBlankRecord(const TRecordRead &r)
 }
 
 // The separator of the first line holding more than blanks, quotes and separators (such a
-// line is a blank record, not the header), after a byte-order mark, within the first 64 KiB
-// (what the reader's buffer holds); every quote opens or closes.
+// line is a blank record, not the header; between quotes, separators and line breaks are
+// content), after a byte-order mark, within the first 64 KiB (what the reader's buffer holds);
+// every quote opens or closes.
 char separatorOf(std::string_view t)
 {
     bool quoted = false, content = false, semicolon = false, comma = false;
@@ -86,7 +87,8 @@ char separatorOf(std::string_view t)
                 break;
             semicolon = comma = false; // a blank line: the next one is looked at
         }
-        content = content || std::string_view(" \t\r\n\";,").find(c) == std::string_view::npos;
+        content = content || std::string_view(quoted ? " \t\"" : " \t\r\n\";,").find(c) ==
+                                 std::string_view::npos;
         semicolon = semicolon || (!quoted && c == ';');
         comma = comma || (!quoted && c == ',');
     }

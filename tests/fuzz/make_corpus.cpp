@@ -331,6 +331,8 @@ bool batchFiles()
          "carburant;2025;voiture;oui;5;;;;;100\ncarburant;2025;voiture;;;50;;;;100\n"},
         {"quote-never-closed", note + "km;0;100;ok\nkm;0;\"100\nkm;0;200;\n"},
         {"quote-never-closed-in-header", "calcul;\"type;distance\nkm;0;100\n"},
+        // A line break between quotes is the header's content: the comma is its separator.
+        {"header-with-quoted-line-break", "\"\n\",\n"},
         {"invalid-utf8-and-nul",
          "calcul;type;statut;distance;note\xFF\nkm;0;;100;\xC3\x28\nkm;0;;1\x00"
          "0;a\x00"
