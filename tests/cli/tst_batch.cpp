@@ -53,6 +53,8 @@ private slots:
     void csvAsSpreadsheets();
     void wordsAndHorsepowerColumns();
     void failedWriteStopsReading();
+    void writtenFieldsReadBack_data();
+    void writtenFieldsReadBack();
 };
 
 void TestBatch::columnsInAnyOrderWithDefaults()
@@ -288,6 +290,43 @@ void TestBatch::failedWriteStopsReading()
     QCOMPARE(status, int(esOutputFailed));
     QCOMPARE(writes, 1);
     QVERIFY2(read < size_t(input.size()) / 4, qPrintable(QString::number(read)));
+}
+
+void TestBatch::writtenFieldsReadBack_data()
+{
+    QTest::addColumn<QByteArray>("field");
+    QTest::newRow("semicolon") << QByteArray("a;b");
+    QTest::newRow("comma") << QByteArray("1,5");
+    QTest::newRow("quotes") << QByteArray("\"a\" \"");
+    QTest::newRow("line feed") << QByteArray("a\nb");
+    QTest::newRow("carriage return at the end") << QByteArray("a\r");
+    QTest::newRow("carriage return and line feed") << QByteArray("\r\n");
+    QTest::newRow("byte-order mark at the start") << QByteArray("\xEF\xBB\xBFx");
+    QTest::newRow("blanks around") << QByteArray("  a  ");
+}
+
+// The field first, in the middle and last of two records, one ending in CR LF: read back the
+// same with either separator, the first field of the file included.
+void TestBatch::writtenFieldsReadBack()
+{
+    QFETCH(QByteArray, field);
+    const std::string_view f(field.constData(), size_t(field.size()));
+    for (const char separator : {';', ','}) {
+        std::string file;
+        for (const char *end : {"\r\n", "\n"}) {
+            AppendCsvField(file, f, separator);
+            AppendCsvField(file.append(1, separator), "x", separator);
+            AppendCsvField(file.append(1, separator), f, separator);
+            file.append(end);
+        }
+        TCsvReader reader(MemorySource(file));
+        reader.SetSeparator(separator);
+        for (int record = 0; record < 2; ++record) {
+            QCOMPARE(reader.Next(), TCsvReader::TRecord::Fields);
+            QCOMPARE(reader.Fields(), (std::vector<std::string_view>{f, "x", f}));
+        }
+        QCOMPARE(reader.Next(), TCsvReader::TRecord::End);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestBatch)

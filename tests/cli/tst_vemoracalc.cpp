@@ -295,6 +295,29 @@ void TestVemoraCalc::badInput_data()
     QTest::newRow("two-wheeler over 125 cm³ by its cylinder capacity")
         << split(u"fuel --kind deux-roues --cc 200 --distance 9"_s)
         << u"Cylindrée hors du barème : 200 cm³"_s;
+    QTest::newRow("two-wheeler of 126 cm³")
+        << split(u"fuel --kind deux-roues --cc 126 --distance 9"_s)
+        << u"Cylindrée hors du barème"_s;
+    QTest::newRow("two-wheeler of 2 CV") << split(u"fuel --kind deux-roues --cv 2 --distance 9"_s)
+                                         << u"Puissance en CV hors du barème des deux-roues"_s;
+    QTest::newRow("366 days of a common year")
+        << split(u"km --year 2025 --kind 0 --per-day 10 --days 366"_s)
+        << u"Nombre de jours trop grand pour --days : 366 (365 au plus en 2025)"_s;
+    QTest::newRow("367 days of a leap year")
+        << split(u"km --year 2024 --kind 0 --per-day 10 --days 367"_s)
+        << u"(366 au plus en 2024)"_s;
+    for (const char *copies : {"0", "10"}) {
+        QTest::addRow("%s copies", copies)
+            << split(u"km --kind 0 --distance 9 --print --copies "_s + QLatin1StringView(copies))
+            << u"Nombre de copies hors limites : %1 (de 1 à 9)"_s.arg(QLatin1StringView(copies));
+    }
+    // One and nine copies pass, to be stopped by the printer's name.
+    for (const char *copies : {"1", "9"}) {
+        QTest::addRow("%s copies to an unknown printer", copies)
+            << split(u"km --kind 0 --distance 9 --print --printer Nulle --copies "_s +
+                     QLatin1StringView(copies))
+            << u"Imprimante inconnue : Nulle"_s;
+    }
     QTest::newRow("PDF of a zero distance")
         << split(u"km --kind 0 --distance 0 --pdf /nonexistent/x.pdf"_s)
         << u"Le kilométrage effectué dans l'année est nul !"_s;
@@ -387,6 +410,37 @@ void TestVemoraCalc::wordsAndHorsepower_data()
         << u"fuel --kind deux-roues --cc 125 --distance 10000"_s << 1 << 6 << u"740"_s;
     QTest::newRow("two-wheeler of 4 CV")
         << u"fuel --kind deux-roues --cv 4 --distance 10000"_s << 1 << 7 << u"950"_s;
+    // Each class limit from both sides: the amounts worked out from the published rates.
+    const auto row = [](const char *name, const char16_t *args, int kind, int scaleRow,
+                        const char16_t *shown) {
+        QTest::newRow(name) << QString::fromUtf16(args) << kind << scaleRow
+                            << Fr(QString::fromUtf16(shown));
+    };
+    row("car of 3 CV", u"km --kind automobile --cv 3 --distance 10000", 0, 0, u"4 225");
+    row("car of 5 CV", u"km --kind automobile --cv 5 --distance 10000", 0, 2, u"4 965");
+    row("car of 6 CV", u"km --kind automobile --cv 6 --distance 10000", 0, 3, u"5 197");
+    row("car of 7 CV", u"km --kind automobile --cv 7 --distance 10000", 0, 4, u"5 455");
+    row("motorcycle of 2 CV", u"km --kind moto --cv 2 --distance 4000", 1, 11, u"1 287");
+    row("motorcycle of 3 CV", u"km --kind moto --cv 3 --distance 4000", 1, 12, u"1 486");
+    row("motorcycle of 5 CV", u"km --kind moto --cv 5 --distance 4000", 1, 12, u"1 486");
+    row("motorcycle of 6 CV", u"km --kind moto --cv 6 --distance 4000", 1, 13, u"1 899");
+    row("365 days of a common year", u"km --kind automobile --cv 3 --per-day 10 --days 365", 0, 0,
+        u"1 931");
+    row("diesel car of 4 CV", u"fuel --kind voiture --cv 4 --distance 10000", 0, 0, u"890");
+    row("diesel car of 5 CV", u"fuel --kind voiture --cv 5 --distance 10000", 0, 1, u"1 100");
+    row("diesel car of 7 CV", u"fuel --kind voiture --cv 7 --distance 10000", 0, 1, u"1 100");
+    row("diesel car of 9 CV", u"fuel --kind voiture --cv 9 --distance 10000", 0, 2, u"1 310");
+    row("diesel car of 10 CV", u"fuel --kind voiture --cv 10 --distance 10000", 0, 3, u"1 480");
+    row("diesel car of 11 CV", u"fuel --kind voiture --cv 11 --distance 10000", 0, 3, u"1 480");
+    row("diesel car of 12 CV", u"fuel --kind voiture --cv 12 --distance 10000", 0, 4, u"1 650");
+    row("employee's car of 4 CV", u"fuel --employee --kind voiture --cv 4 --distance 10000", 0, 0,
+        u"890");
+    row("employee's car of 5 CV", u"fuel --employee --kind voiture --cv 5 --distance 10000", 0, 1,
+        u"1 100");
+    row("two-wheeler of 50 cm³", u"fuel --kind deux-roues --cc 50 --distance 10000", 1, 6, u"740");
+    row("two-wheeler of 3 CV", u"fuel --kind deux-roues --cv 3 --distance 10000", 1, 7, u"950");
+    row("two-wheeler of 5 CV", u"fuel --kind deux-roues --cv 5 --distance 10000", 1, 7, u"950");
+    row("two-wheeler of 6 CV", u"fuel --kind deux-roues --cv 6 --distance 10000", 1, 8, u"1 310");
 }
 
 void TestVemoraCalc::wordsAndHorsepower()

@@ -17,6 +17,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -187,11 +188,40 @@ QList<QStringList> pdfImages(const QString &file)
     return images;
 }
 
+// What qpdf forgives: each xref entry must point at its object's first byte, startxref at the
+// table, and each stream's /Length count the bytes up to the end of line before "endstream".
+QByteArray structureFaults(const QByteArray &pdf)
+{
+    QByteArray faults;
+    const qsizetype xref = pdf.lastIndexOf("\nxref\n") + 1;
+    const qsizetype start = pdf.lastIndexOf("startxref\n");
+    if (xref <= 0 || start < 0 || pdf.mid(start + 10).split('\n').value(0).toLongLong() != xref)
+        return "startxref does not point at the xref table";
+    const QList<QByteArray> lines = pdf.mid(xref).split('\n');
+    const int count = lines.value(1).split(' ').value(1).toInt();
+    for (int n = 1; n < count; ++n) {
+        const qsizetype offset = lines.value(2 + n).left(10).toLongLong();
+        if (!pdf.mid(offset).startsWith(QByteArray::number(n) + " 0 obj\n"))
+            faults += "object " + QByteArray::number(n) + " not at its xref offset; ";
+    }
+    static const QRegularExpression stream(u"/Length (\\d+) >>\nstream\n"_s);
+    for (auto m = stream.globalMatch(QString::fromLatin1(pdf)); m.hasNext();) {
+        const QRegularExpressionMatch found = m.next();
+        const qsizetype end = found.capturedEnd() + found.captured(1).toLongLong();
+        if (!pdf.mid(end).startsWith("\nendstream\n"))
+            faults +=
+                "stream at " + QByteArray::number(found.capturedStart()) + " not of its /Length; ";
+    }
+    return faults;
+}
+
 bool qpdfAccepts(const QString &file, QByteArray &report)
 {
     const TRun check = run(u"qpdf"_s, {u"--check"_s, file});
     report = check.Out + check.Err;
-    return check.Started && check.Status == 0;
+    QFile pdf(file);
+    report += pdf.open(QIODevice::ReadOnly) ? structureFaults(pdf.readAll()) : "unreadable";
+    return check.Started && check.Status == 0 && report == check.Out + check.Err;
 }
 
 // Checks the shape every exported report has: one A4 page covered by one 180 dpi picture.
