@@ -158,6 +158,70 @@ constexpr TFuelScaleSet FuelSets[] = {
      u"BOI-BAREME-000003, revenus 2022"},
 };
 
+// The income tax's marginal rates: 0, 5.5, 14, 30, 41 and 45 % for the income years 2012 and
+// 2013 (BOI-IR-LIQ-20-10-20130327, as reprinted by the Revue Fiduciaire; Dispofi), the 5.5 %
+// band removed from 2014 (finance law for 2015: 2m-consulting, Dispofi, fp-avocat), 14 %
+// lowered to 11 % from 2020 (finance law for 2020: Boursorama, Legifiscal; for 2023 to 2025,
+// MoneyVox, Legifiscal, Que Choisir and Les Echos Publishing).
+constexpr TMarginalRates Rates2012{0, 5.5L, 14, 30, 41, 45};
+constexpr TMarginalRates Rates2014{0, 14, 30, 41, 45, -1};
+constexpr TMarginalRates Rates2020{0, 11, 30, 41, 45, -1};
+
+constexpr const char16_t *DeductionText = u"Article 83, 3° du CGI (BOI-BAREME-000035)";
+constexpr const char16_t *MealText = u"BOI-RSA-BASE-30-50-30-20 § 550";
+constexpr const char16_t *NoHomeWorkBefore2020 =
+    u"Pas de forfait avant les revenus 2020 : le montant réel seulement";
+
+// Newest first, one entry a year. The 10 % deduction's bounds: Le Particulier (10 March 2017)
+// for 2012 to 2016, with Boursier.com (2013, 2014), materiel-paysage.com (2012), the BOFiP news
+// ACTU-2016-00069 (2015) and Dossier Familial (2016); Sorogec after BOI-BAREME-000035-20190307
+// for 2017 and 2018, with Legifiscal (2017) and Radins.com (2018); BforBank and Le Blog
+// Patrimoine (2019); LCL and L'Internaute (2020); Que Choisir and Dispofi (2021); Acocia-AGAPS
+// and L'Information dentaire (2022); avocat.fr and Tout sur mes finances (2023); Journal Le
+// Soir and globalinfo.org (2024). For 2025 the finance law for 2026 raised the first band's
+// limit from 11 497 to 11 600 €, and art. 83 3° of the tax code raises the bounds in the same
+// proportion, to the nearest euro (as 2022 shows: 448 × 10 777 / 10 225 = 472): 509 and 14 555.
+// The value of a meal taken at home: L'Agefi Actifs and L'Infirmière libérale (2012), AGAPL 51
+// and Eridya (2013), fiscalonline and ALD Conseil (2014), Entrepreneurs 85 and fiscalonline
+// (2015, 2016), MMA Entreprise (2017), Aquilae Conseils (2018), RF Conseil and AMAPL (2019),
+// Francis Lefebvre and Agipi (2020), Agipi and Protecso (2021), GVGM and Cabinet Becamel
+// (2022), Fiscablog and Cabinet Becamel (2023), Francis Lefebvre and Beyond Numbers (2024),
+// Cerfrance and Legifiscal (2025). Home working: RTL and France Bleu (2020), Francis Lefebvre
+// and MoneyVox (2021), APGA and Philippe & Sogeco (2022), Les Echos Publishing and Qiiro
+// (2023), the practical brochure 2025 as quoted by Illiade, and Legifiscal (2024); nothing
+// published yet for 2025.
+constexpr TRealCostsSet RealCostsTable[] = {
+    {2025, 2025, 509, 14555, true, 5.45L, 0, 0, 0, Rates2020,
+     u"Calculé selon l'article 83 du CGI (limite de la première tranche portée à 11 600 €)",
+     MealText, u"Forfait des revenus 2025 pas encore publié : le montant réel seulement"},
+    {2024, 2024, 504, 14426, false, 5.35L, 2.70L, 59.40L, 626.40L, Rates2020, DeductionText,
+     MealText, u"Brochure pratique 2025 de l'impôt sur le revenu"},
+    {2023, 2023, 495, 14171, false, 5.20L, 2.60L, 57.20L, 603.20L, Rates2020, DeductionText,
+     MealText, u"Brochure pratique 2024 de l'impôt sur le revenu"},
+    {2022, 2022, 472, 13522, false, 5.00L, 2.50L, 55, 580, Rates2020, DeductionText, MealText,
+     u"Brochure pratique 2023 de l'impôt sur le revenu"},
+    {2021, 2021, 448, 12829, false, 4.95L, 2.50L, 55, 580, Rates2020, DeductionText, MealText,
+     u"Brochure pratique 2022 de l'impôt sur le revenu"},
+    {2020, 2020, 442, 12652, false, 4.90L, 2.50L, 0, 550, Rates2020, DeductionText, MealText,
+     u"Brochure pratique 2021 de l'impôt sur le revenu"},
+    {2019, 2019, 441, 12627, false, 4.85L, 0, 0, 0, Rates2014, DeductionText, MealText,
+     NoHomeWorkBefore2020},
+    {2018, 2018, 437, 12502, false, 4.80L, 0, 0, 0, Rates2014, DeductionText, MealText,
+     NoHomeWorkBefore2020},
+    {2017, 2017, 430, 12305, false, 4.75L, 0, 0, 0, Rates2014, DeductionText, MealText,
+     NoHomeWorkBefore2020},
+    {2016, 2016, 426, 12183, false, 4.70L, 0, 0, 0, Rates2014, DeductionText, MealText,
+     NoHomeWorkBefore2020},
+    {2015, 2015, 426, 12170, false, 4.65L, 0, 0, 0, Rates2014, DeductionText, MealText,
+     NoHomeWorkBefore2020},
+    {2014, 2014, 426, 12157, false, 4.60L, 0, 0, 0, Rates2014, DeductionText, MealText,
+     NoHomeWorkBefore2020},
+    {2013, 2013, 424, 12097, false, 4.55L, 0, 0, 0, Rates2012, DeductionText, MealText,
+     NoHomeWorkBefore2020},
+    {2012, 2012, 421, 12000, false, 4.45L, 0, 0, 0, Rates2012, DeductionText, MealText,
+     NoHomeWorkBefore2020},
+};
+
 template<typename Set> const Set *findSet(std::span<const Set> sets, int year)
 {
     const auto found = std::find_if(sets.begin(), sets.end(), [year](const Set &set) {
@@ -190,6 +254,11 @@ std::span<const TFuelScaleSet> FuelScaleSets()
     return FuelSets;
 }
 
+std::span<const TRealCostsSet> RealCostsSets()
+{
+    return RealCostsTable;
+}
+
 const TKmScaleSet *FindKmScaleSet(int year)
 {
     return findSet(KmScaleSets(), year);
@@ -198,6 +267,16 @@ const TKmScaleSet *FindKmScaleSet(int year)
 const TFuelScaleSet *FindFuelScaleSet(int year)
 {
     return findSet(FuelScaleSets(), year);
+}
+
+const TRealCostsSet *FindRealCostsSet(int year)
+{
+    return findSet(RealCostsSets(), year);
+}
+
+TPublishedYear FindPublishedYear(int year)
+{
+    return {year, FindKmScaleSet(year), FindFuelScaleSet(year), FindRealCostsSet(year)};
 }
 
 QList<int> KmYears()
@@ -209,6 +288,12 @@ QList<int> KmYears()
 QList<int> FuelYears()
 {
     static const QList<int> years = yearsOf(FuelScaleSets());
+    return years;
+}
+
+QList<int> RealCostsYears()
+{
+    static const QList<int> years = yearsOf(RealCostsSets());
     return years;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QList>
 
+#include <array>
 #include <cstdint>
 #include <span>
 
@@ -59,16 +60,56 @@ struct TFuelScaleSet
     const char16_t *Reference;
 };
 
+// The income tax's marginal rates of a year, in %, the unused places negative.
+using TMarginalRates = std::array<long double, 6>;
+
+// What the comparison of actual costs ("frais réels") with the 10 % deduction takes from one
+// income year's publications. An amount of 0 is one not published for that year.
+struct TRealCostsSet
+{
+    int FirstYear;
+    int LastYear;
+    long double DeductionMin; // the 10 % deduction's bounds, for each person
+    long double DeductionMax;
+    // The bounds are those of the revaluation rule of the tax code, not yet read in a
+    // publication of the administration.
+    bool DeductionComputed;
+    long double HomeMealValue;  // the value of a meal taken at home
+    long double HomeWorkPerDay; // the flat home-working amounts admitted as costs
+    long double HomeWorkPerMonth;
+    long double HomeWorkPerYear;
+    TMarginalRates MarginalRates;
+    const char16_t *DeductionReference;
+    const char16_t *MealReference;
+    const char16_t *HomeWorkReference; // why there is no flat amount, when there is none
+};
+
 std::span<const TKmScaleSet> KmScaleSets();
 std::span<const TFuelScaleSet> FuelScaleSets();
+
+std::span<const TRealCostsSet> RealCostsSets();
 
 // The scale serving an income year; nullptr for a year that has none.
 const TKmScaleSet *FindKmScaleSet(int year);
 const TFuelScaleSet *FindFuelScaleSet(int year);
+const TRealCostsSet *FindRealCostsSet(int year);
+
+// All that is published for an income year, looked up once and handed down to the
+// calculations; nullptr where a publication is missing.
+struct TPublishedYear
+{
+    int Year = 0;
+    const TKmScaleSet *Km = nullptr;
+    const TFuelScaleSet *Fuel = nullptr;
+    const TRealCostsSet *RealCosts = nullptr;
+};
+
+TPublishedYear FindPublishedYear(int year);
 
 // Every income year served, newest first.
 QList<int> KmYears();
 QList<int> FuelYears();
+QList<int> RealCostsYears();
 
 // The oldest income year from which on the mileage scales offer electric vehicles, and the
 // one from which on they mark them up; 0 when there is none.

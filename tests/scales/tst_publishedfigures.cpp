@@ -5,6 +5,7 @@
 #include "FuelScale.h"
 #include "KmScale.h"
 #include "NumberText.h"
+#include "RealCosts.h"
 
 #include <QFile>
 #include <QMap>
@@ -28,8 +29,9 @@ struct TSection
     int Last = 0;
     int Publications = 0;
     int Confirmations = 0;
-    QMap<QString, QList<long double>> Limits; // by group: "automobiles" {5000, 20000}
-    QMap<QString, QList<TBand>> Classes;      // by label: the bands, or the fuels, in order
+    QMap<QString, QList<long double>> Limits;  // by group: "automobiles" {5000, 20000}
+    QMap<QString, QList<TBand>> Classes;       // by label: the bands, or the fuels, in order
+    QMap<QString, QList<long double>> Figures; // actual costs: by name, 0 where none is given
     QStringList Examples;
 };
 
@@ -141,6 +143,10 @@ QList<TSection> readSections(QString &fault)
             ++s.Confirmations;
         } else if (key == u"exemple"_s) {
             s.Examples << value;
+        } else if (s.Scale == u"frais réels"_s) {
+            for (const QString &v : value.split(u'|'))
+                ok = ok && (v.trimmed().isEmpty() ? (s.Figures[key] << 0, true)
+                                                  : readNumber(v, s.Figures[key].emplace_back()));
         } else if (key.startsWith(u"tranches "_s)) {
             for (const QString &v : value.split(u'|'))
                 ok = ok && readNumber(v, s.Limits[key.mid(9)].emplace_back());
@@ -183,6 +189,7 @@ class TestPublishedFigures : public QObject
 private slots:
     void initTestCase() { PinFrenchLocale(); }
     void everyYearAndClassPublished();
+    void realCostsParameters();
     void publishedFigures_data();
     void publishedFigures();
 };
@@ -196,6 +203,10 @@ void TestPublishedFigures::everyYearAndClassPublished()
         const QString name = u"[%1 %2] "_s.arg(s.Scale).arg(s.First);
         const bool km = s.Scale != u"carburant"_s;
         QVERIFY2(s.Publications >= 1 && s.Publications + s.Confirmations >= 2, qPrintable(name));
+        for (int year = s.First; year <= s.Last; ++year)
+            years[s.Scale].append(year);
+        if (s.Scale == u"frais réels"_s)
+            continue;
         QCOMPARE(s.Classes.size(), 9);
         for (auto c = s.Classes.begin(); c != s.Classes.end(); ++c) {
             QVERIFY2(km ? kmClass(c.key()) != nullptr : FuelClasses.contains(c.key()),
@@ -204,13 +215,33 @@ void TestPublishedFigures::everyYearAndClassPublished()
             if (km)
                 QCOMPARE(s.Limits.value(groupOf(c.key())).size(), 2);
         }
-        for (int year = s.First; year <= s.Last; ++year)
-            years[s.Scale].append(year);
     }
     for (QList<int> &list : years)
         std::sort(list.begin(), list.end(), std::greater<int>());
     QCOMPARE(years.value(u"kilométrique"_s), KmYears());
     QCOMPARE(years.value(u"carburant"_s), FuelYears());
+    QCOMPARE(years.value(u"frais réels"_s), RealCostsYears());
+}
+
+// The parameters of actual costs of each year, as published.
+void TestPublishedFigures::realCostsParameters()
+{
+    for (const TSection &s : sections()) {
+        if (s.Scale != u"frais réels"_s)
+            continue;
+        for (int year = s.First; year <= s.Last; ++year) {
+            const TRealCostsSet *set = FindRealCostsSet(year);
+            QVERIFY(set);
+            const QList<long double> homeWork =
+                s.Figures.value(u"télétravail"_s, QList<long double>{0, 0, 0});
+            QCOMPARE(s.Figures.value(u"déduction de 10 %"_s),
+                     (QList<long double>{set->DeductionMin, set->DeductionMax}));
+            QCOMPARE(s.Figures.value(u"repas pris au foyer"_s),
+                     QList<long double>{set->HomeMealValue});
+            QCOMPARE(homeWork, (QList<long double>{set->HomeWorkPerDay, set->HomeWorkPerMonth,
+                                                   set->HomeWorkPerYear}));
+        }
+    }
 }
 
 void TestPublishedFigures::publishedFigures_data()
@@ -225,6 +256,8 @@ void TestPublishedFigures::publishedFigures_data()
     QTest::addColumn<QString>("shown"); // a worked example: the amount as published
 
     for (const TSection &s : sections()) {
+        if (s.Scale == u"frais réels"_s)
+            continue;
         const bool km = s.Scale != u"carburant"_s;
         const int electric = s.Scale.endsWith(u"électrique"_s) ? 3 : 0;
         // The engine's kind and choices of a class.
