@@ -348,7 +348,7 @@ void TF_PrintPreview::B_CfgPrnClick()
 
 void TF_PrintPreview::B_SavePdfClick()
 {
-    QString fileName = ProposedPdfName(ReportYearText());
+    QString fileName = ProposedPdfName(ReportYearText(), curTypeCalc);
     if (AskSaveFileName(fileName))
         SavePagesToFile(fileName, u".pdf"_s, 180);
 }

@@ -18,9 +18,10 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-QString ProposedPdfName(const QString &reportYear)
+QString ProposedPdfName(const QString &reportYear, TTypeCalc typeCalc)
 {
-    return u"Frais_kilométriques_%1"_s.arg(reportYear);
+    return (typeCalc == tcRealCosts ? u"Frais_reels_%1"_s : u"Frais_kilométriques_%1"_s)
+        .arg(reportYear);
 }
 
 QString FileExtension(const QString &fileName)

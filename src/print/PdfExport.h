@@ -2,13 +2,14 @@
 #pragma once
 
 #include "PageModel.h"
+#include "UDeclar.h"
 
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
 
 // The proposed name of an exported report, before the extension.
-QString ProposedPdfName(const QString &reportYear);
+QString ProposedPdfName(const QString &reportYear, TTypeCalc typeCalc = tcKmCost);
 
 // The extension of a file name, from the last dot of its last part, dot included, in lower
 // case; empty without one.

@@ -54,14 +54,22 @@ TReportLine amountLine(const QString &what, const QString &year, const QString &
 
 QString ReportJobTitle(TTypeCalc typeCalc)
 {
-    return typeCalc == tcKmCost ? u"Impression Frais Kilométriques"_s
-                                : u"Impression Frais de carburant"_s;
+    switch (typeCalc) {
+    case tcKmCost:
+        return u"Impression Frais Kilométriques"_s;
+    case tcFuelCost:
+        return u"Impression Frais de carburant"_s;
+    case tcRealCosts:
+        break;
+    }
+    return u"Impression Frais réels"_s;
 }
 
 QString ReportDocumentName(TTypeCalc typeCalc, const QString &year)
 {
-    const QString title = typeCalc == tcKmCost ? u"Détail des frais kilométriques"_s
-                                               : u"Détail des frais forfaitaires de carburant"_s;
+    const QString title = typeCalc == tcKmCost     ? u"Détail des frais kilométriques"_s
+                          : typeCalc == tcFuelCost ? u"Détail des frais forfaitaires de carburant"_s
+                                                   : u"Frais réels ou déduction de 10 %"_s;
     return year.isEmpty() ? title : title + u' ' + year;
 }
 
@@ -100,6 +108,25 @@ TReport MakeFuelReport(const TFuelReportInput &input)
                                NumberToText(input.Rate, 3) + u" = "_s +
                                NumberToText(input.Amount, 2) + euros(input.Amount)});
     report.Amount = amountLine(u"de carburant"_s, input.Year, input.ResultText);
+    return report;
+}
+
+TReport MakeRealCostsReport(int year, const TRealCostsInput &input, const TRealCostsResult &result,
+                            const TRealCostsSet &set)
+{
+    TReport report;
+    report.Title = ReportDocumentName(tcRealCosts, QString::number(year));
+    report.JobTitle = ReportJobTitle(tcRealCosts);
+    const auto add = [&report](const TRealCostsLine &line) {
+        report.Details.append({line.Label + u" :   "_s, line.Text});
+    };
+    for (const TRealCostsLine &line : RealCostsWorking(input, result, set))
+        add(line);
+    add({u"Conclusion"_s, RealCostsVerdict(result)});
+    for (const TRealCostsLine &line : RealCostsParameters(year, set))
+        add(line);
+    const TRealCostsLine declaration = RealCostsDeclaration(result);
+    report.Amount = {declaration.Label + u" :   "_s, declaration.Text};
     return report;
 }
 

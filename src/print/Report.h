@@ -2,6 +2,7 @@
 #pragma once
 
 #include "PageModel.h"
+#include "RealCosts.h"
 #include "UDeclar.h"
 
 #include <QList>
@@ -59,6 +60,10 @@ struct TReport
 
 TReport MakeKmReport(const TKmReportInput &input);
 TReport MakeFuelReport(const TFuelReportInput &input);
+// The comparison of actual costs with the 10 % deduction, as the list of costs a taxpayer keeps:
+// each line with its working, the verdict, the year's parameters, and what to declare.
+TReport MakeRealCostsReport(int year, const TRealCostsInput &input, const TRealCostsResult &result,
+                            const TRealCostsSet &set);
 
 // The job title and the report's title with its year, as documents are named.
 QString ReportJobTitle(TTypeCalc typeCalc);

@@ -191,8 +191,7 @@ constexpr const char16_t *NoHomeWorkBefore2020 =
 // (2023), the practical brochure 2025 as quoted by Illiade, and Legifiscal (2024); nothing
 // published yet for 2025.
 constexpr TRealCostsSet RealCostsTable[] = {
-    {2025, 2025, 509, 14555, true, 5.45L, 0, 0, 0, Rates2020,
-     u"Calculé selon l'article 83 du CGI (limite de la première tranche portée à 11 600 €)",
+    {2025, 2025, 509, 14555, true, 5.45L, 0, 0, 0, Rates2020, u"calculé selon l'article 83 du CGI",
      MealText, u"Forfait des revenus 2025 pas encore publié : le montant réel seulement"},
     {2024, 2024, 504, 14426, false, 5.35L, 2.70L, 59.40L, 626.40L, Rates2020, DeductionText,
      MealText, u"Brochure pratique 2025 de l'impôt sur le revenu"},

@@ -3,6 +3,7 @@
 
 enum TTypeCalc : unsigned char
 {
-    tcKmCost,  // mileage allowance
-    tcFuelCost // flat fuel allowance
+    tcKmCost,   // mileage allowance
+    tcFuelCost, // flat fuel allowance
+    tcRealCosts // actual costs against the 10 % deduction
 };

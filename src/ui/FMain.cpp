@@ -11,8 +11,10 @@
 #include "Maker.h"
 #include "MessageDialogs.h"
 #include "NumberEdit.h"
+#include "NumberText.h"
 #include "PrintUi.h"
 #include "Printing.h"
+#include "RealCostsPage.h"
 #include "ShellHelpers.h"
 #include "UrlEncode.h"
 
@@ -217,9 +219,12 @@ void TF_Main::CreateCalcPanel()
     TS_Kilometres_charges->setObjectName(u"TS_Kilometres_charges"_s);
     PC_Main->addTab(TS_Bareme, u"Barème kilométrique"_s);
     PC_Main->addTab(TS_Kilometres_charges, u"Barème carburant"_s);
+    TS_Frais_reels = new TRealCostsPage;
+    PC_Main->addTab(TS_Frais_reels, u"Frais réels ou 10 %"_s);
     PC_Main->setCurrentIndex(0);
     CreateKmPage(TS_Bareme);
     CreateFuelPage(TS_Kilometres_charges);
+    TS_Frais_reels->CreateControls();
 
     P_Bottom = new QWidget(P_Calc);
     P_Bottom->setObjectName(u"P_Bottom"_s);
@@ -416,6 +421,8 @@ void TF_Main::L_ShowCalcClick()
 
 TTypeCalc TF_Main::ActiveTypeCalc() const
 {
+    if (PC_Main && PC_Main->currentWidget() == TS_Frais_reels)
+        return tcRealCosts;
     return !PC_Main || PC_Main->currentWidget() == TS_Bareme ? tcKmCost : tcFuelCost;
 }
 
@@ -543,9 +550,14 @@ void TF_Main::PrintCommand(TTypeCalc typeCalc, bool withDialog)
     if (NoPrinterFound())
         return;
     const bool km = typeCalc == tcKmCost;
-    const long double distance = km ? GetDistance() : GetKmDistance();
-    const QString year = km ? E_Year->currentText() : E_KmYear->currentText();
-    if (!(distance > 0)) {
+    QString year = km ? E_Year->currentText() : E_KmYear->currentText();
+    if (typeCalc == tcRealCosts) {
+        year = QString::number(TS_Frais_reels->GetYear());
+        if (!TS_Frais_reels->HasSalary()) {
+            ShowWarningBeep(u"Le salaire net imposable de l'année n'est pas indiqué !"_s);
+            return;
+        }
+    } else if (!((km ? GetDistance() : GetKmDistance()) > 0)) {
         ShowWarningBeep(u"Le kilométrage effectué dans l'année est nul !"_s);
         return;
     }
@@ -635,9 +647,14 @@ void TF_Main::PrintCalcResult(TTypeCalc typeCalc, int copyCount, TPageList *page
     if (typeCalc == tcKmCost) {
         ShowKmCost();
         report = MakeKmReport(KmReportInput());
-    } else {
+    } else if (typeCalc == tcFuelCost) {
         ShowFuelCost();
         report = MakeFuelReport(FuelReportInput());
+    } else {
+        // An input refused is said once, and nothing is printed.
+        if (!TS_Frais_reels->ShowRealCosts())
+            return;
+        report = TS_Frais_reels->Report();
     }
     if (pages) {
         // Recorded once, whatever the number of copies.
@@ -646,6 +663,30 @@ void TF_Main::PrintCalcResult(TTypeCalc typeCalc, int copyCount, TPageList *page
         return;
     }
     PrintReport(report, copyCount);
+}
+
+void TF_Main::CarryVehicleCost(TTypeCalc typeCalc)
+{
+    if (!TS_Frais_reels)
+        return;
+    if (typeCalc == tcKmCost) {
+        const bool powerless = !E_Power->isVisible() && E_Power->count() == 0;
+        QString vehicle = powerless ? E_Type->currentText() : E_Power->currentText();
+        if (IsElectric(GetVehicleKind()) && !powerless)
+            vehicle += u", électrique"_s;
+        TS_Frais_reels->CarryVehicleCost(
+            GetYear(), m_lastKmCalc.Amount,
+            u"barème kilométrique %1 : %2 km, %3"_s.arg(QString::number(GetYear()),
+                                                        NumberToText(GetDistance(), 0), vehicle));
+        return;
+    }
+    QString vehicle = E_KmPower->currentText();
+    if (GetKmVehicleKind() == fvCar)
+        vehicle += u", "_s + E_KmFuel->currentText().toLower();
+    TS_Frais_reels->CarryVehicleCost(
+        GetKmYear(), m_lastFuelCalc.Amount,
+        u"barème carburant %1 : %2 km, %3"_s.arg(QString::number(GetKmYear()),
+                                                 NumberToText(GetKmDistance(), 0), vehicle));
 }
 
 void TF_Main::ShowInformation()

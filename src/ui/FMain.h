@@ -1,10 +1,11 @@
-// The main window: the home page, the two calculator pages and the bottom bar of links.
+// The main window: the home page, the three calculator pages and the bottom bar of links.
 #pragma once
 
 #include "Classifications.h"
 #include "FuelScale.h"
 #include "KmScale.h"
 #include "PageModel.h"
+#include "PageParts.h"
 #include "Report.h"
 #include "UDeclar.h"
 
@@ -21,6 +22,7 @@ class QTabWidget;
 class THomeBrowser;
 class TLinkLabel;
 class TNumberEdit;
+class TRealCostsPage;
 
 class TF_Main : public QWidget
 {
@@ -101,6 +103,8 @@ private:
     void ShowPrintPreview(TTypeCalc typeCalc, int copyCount, int pageCount);
     TKmReportInput KmReportInput();
     TFuelReportInput FuelReportInput();
+    // Hands the amount just computed on the mileage or fuel page to the actual-costs page.
+    void CarryVehicleCost(TTypeCalc typeCalc);
     // Keeps the home panel, saying why the home page is not shown there.
     void ShowHomeProblem(const QString &why);
     void L_ShowCalcClick();
@@ -118,11 +122,6 @@ private:
     void E_YearExit();
     void E_TypeChange();
     void E_PowerChange();
-    void E_DistanceByDayChange();
-    void E_NumOfDaysChange();
-    void E_NumOfDaysExit();
-    void KmDaysChanged();
-    void E_DistanceChange();
 
     // Fuel page.
     void CreateFuelPage(QWidget *page);
@@ -137,16 +136,6 @@ private:
     void E_KmTypeChange();
     void E_KmPowerChange();
     void E_KmFuelChange();
-    void E_KmDistanceByDayChange();
-    void E_KmNumOfDaysChange();
-    void E_KmNumOfDaysExit();
-    void FuelDaysChanged();
-    void E_KmDistanceChange();
-
-    // Shared by the numeric fields of both pages.
-    void AnEditEnter(TNumberEdit *edit);
-    void AnEditExit(TNumberEdit *edit);
-    void SanitizeNumberEdit(TNumberEdit *edit);
 
     // The home page beside the program; empty when there is none.
     QString m_homePage;
@@ -179,6 +168,7 @@ private:
     QTabWidget *PC_Main = nullptr;
     QWidget *TS_Bareme = nullptr;
     QWidget *TS_Kilometres_charges = nullptr;
+    TRealCostsPage *TS_Frais_reels = nullptr;
     QWidget *P_Bottom = nullptr;
     TLinkLabel *L_Home = nullptr;
     TLinkLabel *I_Print = nullptr;
@@ -202,6 +192,8 @@ private:
     TNumberEdit *E_Distance = nullptr;
     QPushButton *B_Calc = nullptr;
     QLabel *L_Result = nullptr;
+    TDistanceFields *m_kmDistance = nullptr;
+    TAmountBox m_kmAmount;
 
     // Fuel page.
     QRadioButton *RB_Professional = nullptr;
@@ -216,4 +208,6 @@ private:
     TNumberEdit *E_KmDistance = nullptr;
     QPushButton *B_KmCalc = nullptr;
     QLabel *L_KmResult = nullptr;
+    TDistanceFields *m_fuelDistance = nullptr;
+    TAmountBox m_fuelAmount;
 };

@@ -34,12 +34,8 @@ QLabel *addFieldLabel(QWidget *page, const QString &name, const QString &text, i
 
 void TF_Main::CreateFuelPage(QWidget *page)
 {
-    auto *title = new QLabel(u"Calcul du montant forfaitaire des frais de carburant"_s, page);
-    title->setObjectName(u"L_KmTitle"_s);
-    title->setAlignment(Qt::AlignCenter);
-    title->setFont(ArialFont(12, true));
-    title->setStyleSheet(u"color: #3A8FED;"_s);
-    new TEdgeDock(title, 29, true);
+    AddPageTitle(page, u"L_KmTitle"_s, u"Calcul du montant forfaitaire des frais de carburant"_s,
+                 u"#3A8FED"_s);
 
     // Both statuses in one group, for screen readers; it draws nothing.
     auto *status = new TControlGroup(u"Statut du contribuable"_s, page);
@@ -61,12 +57,8 @@ void TF_Main::CreateFuelPage(QWidget *page)
     RB_Employee->setObjectName(u"RB_Employee"_s);
     RB_Employee->setGeometry(553 - 33, 0, 113, 17);
 
-    QLabel *yearLabel =
-        addFieldLabel(page, u"L_KmYear"_s, u"Prix de revient * pour les revenus"_s, 78);
-    yearLabel->setFont(ArialFont(10, false, true));
-    E_KmYear = AddList(page, u"E_KmYear"_s, 319, 77, 146, yearLabel);
-    E_KmYear->addItems(FuelYearCaptions());
-    E_KmYear->setCurrentIndex(-1);
+    E_KmYear = AddYearList(page, u"L_KmYear"_s, u"E_KmYear"_s, {33, 78, LabelWidth, 319, 77, 146},
+                           FuelYearCaptions());
 
     QLabel *typeLabel = addFieldLabel(page, u"L_KmType"_s, u"Type du véhicule "_s, 123);
     E_KmType = AddList(page, u"E_KmType"_s, 319, 120, 230, typeLabel);
@@ -82,53 +74,22 @@ void TF_Main::CreateFuelPage(QWidget *page)
     E_KmFuel = AddList(page, u"E_KmFuel"_s, 319, 185, 230, L_KmFuel);
     E_KmFuel->addItems(FuelKindCaptions());
 
-    QLabel *byDayLabel = addFieldLabel(page, u"L_KmDistanceByDay"_s,
-                                       u"Distance parcourue par jour pour travailler"_s, 221);
-    E_KmDistanceByDay = AddNumberEdit(page, u"E_KmDistanceByDay"_s, TNumberEdit::TKind::Decimal,
-                                      319, 218, 230, byDayLabel);
-    // Each unit is its field's second label.
-    AddLabel(page, u"L_KmUnitDistanceByDay"_s, u"Km"_s, 561, 221)->setBuddy(E_KmDistanceByDay);
+    m_fuelDistance = new TDistanceFields(
+        page, u"Km"_s, {33, LabelWidth, 319, 230, 561, {221, 254, 287}, {218, 251, 284}},
+        {[this] { return GetKmYear(); }, [this] { return m_lastFuelCalc.Distance; },
+         [this] { ClearKmResult(); }, [this] { ApplyFuelCalcRule(); }});
+    E_KmDistanceByDay = m_fuelDistance->ByDay;
+    E_KmNumOfDays = m_fuelDistance->Days;
+    E_KmDistance = m_fuelDistance->Annual;
 
-    QLabel *daysLabel =
-        addFieldLabel(page, u"L_KmNumOfDays"_s, u"Nombre de jours travaillés dans l'année"_s, 254);
-    E_KmNumOfDays = AddNumberEdit(page, u"E_KmNumOfDays"_s, TNumberEdit::TKind::DayCount, 319, 251,
-                                  230, daysLabel);
-    AddLabel(page, u"L_KmUnitNumOfDays"_s, u"Jours"_s, 561, 254)->setBuddy(E_KmNumOfDays);
-
-    QLabel *distanceLabel =
-        addFieldLabel(page, u"L_KmDistance"_s, u"Kilométrage effectué dans l'année"_s, 287);
-    E_KmDistance = AddNumberEdit(page, u"E_KmDistance"_s, TNumberEdit::TKind::Decimal, 319, 284,
-                                 230, distanceLabel);
-    AddLabel(page, u"L_KmUnitDistance"_s, u"Km"_s, 561, 287)->setBuddy(E_KmDistance);
-
-    B_KmCalc = new QPushButton(u"&Calculer"_s, page);
-    B_KmCalc->setObjectName(u"B_KmCalc"_s);
-    B_KmCalc->setGeometry(289, 327, 124, 32);
-    B_KmCalc->setCursor(Qt::PointingHandCursor);
-
-    auto *titleResult = new QLabel(u"Le montant de vos frais kilométriques s'élève à : "_s, page);
-    titleResult->setObjectName(u"L_KmTitleResult"_s);
-    titleResult->setFont(ArialFont(9, true, false, true));
-    titleResult->setAlignment(Qt::AlignCenter);
-    titleResult->setGeometry(45, 374, 612, 17);
-
-    L_KmResult = new QLabel(page);
-    L_KmResult->setObjectName(u"L_KmResult"_s);
-    L_KmResult->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    L_KmResult->setFont(ArialFont(11, true));
-    L_KmResult->setStyleSheet(u"background-color: #C0C0C0; color: #000000;"_s);
-    L_KmResult->setGeometry(246, 403, 150, 15);
-    ShowAmount(L_KmResult, QString(), FuelAmountCaption);
-    QLabel *euro = AddLabel(page, u"L_KmEuro"_s, u"Euro"_s, 407, 403);
-    euro->setFont(ArialFont(11));
-    euro->adjustSize();
-
-    auto *info = new QLabel(
-        u"* frais de parking, de garage, de péage et les intérêts de votre crédit exclus"_s, page);
-    info->setObjectName(u"L_KmInfo"_s);
-    info->setFont(ArialFont(10, false, true));
-    info->setAlignment(Qt::AlignCenter);
-    new TEdgeDock(info, 24, false);
+    B_KmCalc = AddCalcButton(page, u"B_KmCalc"_s, 289, 327);
+    m_fuelAmount =
+        TAmountBox(page, u"Km"_s, u"Le montant de vos frais kilométriques s'élève à : "_s,
+                   FuelAmountCaption, QRect(45, 374, 612, 17), 246, 403);
+    L_KmResult = m_fuelAmount.Amount();
+    AddPageNote(
+        page, u"L_KmInfo"_s,
+        u"* frais de parking, de garage, de péage et les intérêts de votre crédit exclus"_s);
 
     QWidget::setTabOrder(RB_Professional, RB_Employee);
     QWidget::setTabOrder(RB_Employee, E_KmYear);
@@ -150,13 +111,6 @@ void TF_Main::CreateFuelPage(QWidget *page)
     connect(E_KmType, &QComboBox::activated, this, &TF_Main::E_KmTypeChange);
     connect(E_KmPower, &QComboBox::activated, this, &TF_Main::E_KmPowerChange);
     connect(E_KmFuel, &QComboBox::activated, this, &TF_Main::E_KmFuelChange);
-    connect(E_KmDistanceByDay, &QLineEdit::textChanged, this, &TF_Main::E_KmDistanceByDayChange);
-    connect(E_KmDistanceByDay, &TNumberEdit::exited, this,
-            [this] { AnEditExit(E_KmDistanceByDay); });
-    connect(E_KmNumOfDays, &QLineEdit::textChanged, this, &TF_Main::E_KmNumOfDaysChange);
-    connect(E_KmNumOfDays, &TNumberEdit::entered, this, [this] { AnEditEnter(E_KmNumOfDays); });
-    connect(E_KmNumOfDays, &TNumberEdit::exited, this, &TF_Main::E_KmNumOfDaysExit);
-    connect(E_KmDistance, &QLineEdit::textChanged, this, &TF_Main::E_KmDistanceChange);
     connect(B_KmCalc, &QPushButton::clicked, this, &TF_Main::ShowFuelCost);
 }
 
@@ -207,22 +161,22 @@ int TF_Main::FuelPowerIndex() const
 
 long double TF_Main::GetKmDistance() const
 {
-    return DistanceFromText(E_KmDistance->text());
+    return m_fuelDistance->Distance();
 }
 
 long double TF_Main::GetKmDistanceByDay() const
 {
-    return DistanceByDayFromText(E_KmDistanceByDay->text());
+    return m_fuelDistance->DistanceByDay();
 }
 
 int32_t TF_Main::GetKmNumOfDays() const
 {
-    return NumOfDaysFromText(E_KmNumOfDays->text());
+    return m_fuelDistance->NumOfDays();
 }
 
 long double TF_Main::GetKmDistanceFromDays() const
 {
-    return DistanceFromDays(GetKmNumOfDays(), GetKmDistanceByDay());
+    return m_fuelDistance->DistanceFromDays();
 }
 
 long double TF_Main::ComputeFuelCost()
@@ -239,12 +193,13 @@ void TF_Main::ShowFuelCost()
     m_lastFuelCalc.ScaleRow = FuelScaleRowIndex(m_lastFuelCalc.Kind, FuelPowerIndex());
     m_lastFuelCalc.Distance = GetKmDistance();
     m_lastFuelCalc.Amount = ComputeFuelCost();
-    ShowAmount(L_KmResult, FuelAmountText(m_lastFuelCalc.Amount), FuelAmountCaption);
+    m_fuelAmount.Show(FuelAmountText(m_lastFuelCalc.Amount));
+    CarryVehicleCost(tcFuelCost);
 }
 
 void TF_Main::ClearKmResult()
 {
-    ShowAmount(L_KmResult, QString(), FuelAmountCaption);
+    m_fuelAmount.Clear();
 }
 
 void TF_Main::ApplyFuelCalcRule()
@@ -307,47 +262,5 @@ void TF_Main::E_KmFuelChange()
 {
     ApplyFuelCalcRule();
     if (GetKmFuel() != m_lastFuelCalc.Fuel)
-        ClearKmResult();
-}
-
-void TF_Main::E_KmDistanceByDayChange()
-{
-    if (!E_KmDistanceByDay->hasFocus())
-        return;
-    SanitizeNumberEdit(E_KmDistanceByDay);
-    if (GetKmDistance() != m_lastFuelCalc.Distance)
-        ClearKmResult();
-    if (GetKmNumOfDays() > 0)
-        E_KmDistance->setText(DistanceText(GetKmDistanceFromDays()));
-}
-
-void TF_Main::E_KmNumOfDaysChange()
-{
-    if (!E_KmNumOfDays->hasFocus())
-        return;
-    FuelDaysChanged();
-}
-
-void TF_Main::FuelDaysChanged()
-{
-    if (GetKmDistance() != m_lastFuelCalc.Distance)
-        ClearKmResult();
-    if (GetKmDistanceByDay() > 0)
-        E_KmDistance->setText(DistanceText(GetKmDistanceFromDays()));
-}
-
-void TF_Main::E_KmNumOfDaysExit()
-{
-    const QString capped = CapDayCountText(E_KmNumOfDays->text(), GetKmYear());
-    if (capped == E_KmNumOfDays->text())
-        return;
-    E_KmNumOfDays->setText(capped);
-    FuelDaysChanged();
-}
-
-void TF_Main::E_KmDistanceChange()
-{
-    ApplyFuelCalcRule();
-    if (GetKmDistance() != m_lastFuelCalc.Distance)
         ClearKmResult();
 }
