@@ -1,6 +1,8 @@
 // The detail report of a calculation: its lines, made from plain values, and its drawing.
 #include "Report.h"
 
+#include "EntryFields.h"
+#include "KmScale.h"
 #include "NumberText.h"
 
 #include <QCursor>
@@ -89,6 +91,8 @@ TReport MakeKmReport(const TKmReportInput &input)
     allowance += u" = "_s + NumberToText(input.Amount, 2) + euros(input.Amount);
     report.Details.append({u"Frais kilométriques :   "_s, allowance});
     report.Amount = amountLine(u"kilométriques"_s, input.Year, input.ResultText);
+    if (DistanceByDayFromText(input.PerDayText) > LongCommutePerDay)
+        report.Notes << LongCommuteNote();
     return report;
 }
 
@@ -202,4 +206,23 @@ void DrawReport(TDrawTarget &target, const TReport &report, bool recorded)
     const int amountLabelWidth = int(DevToMmX(caps, target.TextWidth(report.Amount.Label)));
     target.SetFont(FontFamily, PrinterFontSize(12, recorded, caps), true);
     TextOutMm(target, LeftEdge + amountLabelWidth, 0, y, report.Amount.Value, alLeft);
+
+    // The notes, word by word into lines as wide as the sheet allows.
+    target.SetFont(FontFamily, PrinterFontSize(9, recorded, caps), false);
+    const int64_t room = MmToDevX(caps, caps.HorzSizeMm - 2 * LeftEdge);
+    for (const QString &note : report.Notes) {
+        y += AllowanceGap;
+        QString line;
+        for (const QString &word : note.split(u' ')) {
+            const QString longer = line.isEmpty() ? word : line + u' ' + word;
+            if (!line.isEmpty() && target.TextWidth(longer) > room) {
+                TextOutMm(target, LeftEdge, 0, y, line, alLeft);
+                y += int(DevToMmY(caps, target.TextHeight(line))) + 1;
+                line = word;
+            } else {
+                line = longer;
+            }
+        }
+        TextOutMm(target, LeftEdge, 0, y, line, alLeft);
+    }
 }

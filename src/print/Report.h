@@ -56,6 +56,7 @@ struct TReport
     QString JobTitle;           // the print job's name
     QList<TReportLine> Details; // the last one is the allowance line
     TReportLine Amount;
+    QStringList Notes; // remarks under the amount, wrapped to the sheet's width
 };
 
 TReport MakeKmReport(const TKmReportInput &input);

@@ -78,6 +78,15 @@ long double ComputeKmCost(const TKmScale &scale, TVehicleKind kind, int year, in
     return amount;
 }
 
+QString LongCommuteNote()
+{
+    return QStringLiteral(
+        "Plus de 80 km par jour : au-delà de 40 km entre le domicile et le travail, les frais ne "
+        "sont admis que si des circonstances particulières le justifient (emploi, famille, "
+        "santé) ; sinon, seuls les 40 premiers kilomètres de chaque trajet comptent "
+        "(BOI-RSA-BASE-30-50-30-20 § 10).");
+}
+
 QString KmAmountText(long double amount)
 {
     return NumberToText(RoundDecimals(amount, 0), 0);

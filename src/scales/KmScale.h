@@ -41,3 +41,8 @@ long double ComputeKmCost(const TKmScale &scale, TVehicleKind kind, int year, in
 
 // The amount as the mileage page shows it: whole euros, halves away from zero.
 QString KmAmountText(long double amount);
+
+// A daily distance above one round trip of 40 km each way: the home–work distance is then
+// admitted only for particular circumstances, otherwise for its first 40 km.
+inline constexpr long double LongCommutePerDay = 80;
+QString LongCommuteNote();

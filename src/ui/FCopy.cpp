@@ -4,6 +4,7 @@
 #include "Accessibility.h"
 #include "LinkLabel.h"
 #include "Maker.h"
+#include "RealCosts.h"
 #include "ShellHelpers.h"
 
 #include <QCloseEvent>
@@ -18,6 +19,7 @@
 #include <QListWidget>
 #include <QPalette>
 #include <QPixmap>
+#include <QScrollBar>
 #include <QStringList>
 #include <QStringView>
 #include <QTimer>
@@ -105,6 +107,13 @@ QStringList NoteLines()
         lines << QString() << note.reference.toString();
         if (!note.secondReference.isEmpty())
             lines << note.secondReference.toString();
+    }
+    // What the comparison of actual costs with the 10 % deduction takes from each year.
+    lines << QString() << QString() << u"- Frais réels ou déduction de 10 % :"_s;
+    for (int year : RealCostsYears()) {
+        lines << QString() << u"Revenus %1 :"_s.arg(year);
+        for (const TRealCostsLine &line : RealCostsParameters(year, *FindRealCostsSet(year)))
+            lines << line.Label + u" : "_s + line.Text + u'.';
     }
     return lines;
 }
@@ -291,10 +300,24 @@ void TF_Copyright::CreateControls()
 void TF_Copyright::FillNote()
 {
     const QFontMetrics metrics(L_Note->font());
-    const QStringList lines = NoteLines();
-    for (const QString &line : lines) {
-        auto *item = new QListWidgetItem(line, L_Note);
-        item->setSizeHint(QSize(metrics.horizontalAdvance(line) + 4, NoteRowHeight));
+    // A line wider than the list goes on in the rows below it, cut between words.
+    const int room = L_Note->width() - L_Note->verticalScrollBar()->sizeHint().width() - 8;
+    const auto addRow = [&](const QString &row) {
+        auto *item = new QListWidgetItem(row, L_Note);
+        item->setSizeHint(QSize(metrics.horizontalAdvance(row) + 4, NoteRowHeight));
+    };
+    for (const QString &line : NoteLines()) {
+        QString row;
+        for (const QString &word : line.split(u' ')) {
+            const QString longer = row.isEmpty() ? word : row + u' ' + word;
+            if (!row.isEmpty() && metrics.horizontalAdvance(longer) > room) {
+                addRow(row);
+                row = word;
+            } else {
+                row = longer;
+            }
+        }
+        addRow(row);
     }
 }
 

@@ -190,6 +190,7 @@ private:
     TNumberEdit *E_DistanceByDay = nullptr;
     TNumberEdit *E_NumOfDays = nullptr;
     TNumberEdit *E_Distance = nullptr;
+    QLabel *L_LongCommute = nullptr;
     QPushButton *B_Calc = nullptr;
     QLabel *L_Result = nullptr;
     TDistanceFields *m_kmDistance = nullptr;

@@ -59,6 +59,19 @@ void TF_Main::CreateKmPage(QWidget *page)
     E_NumOfDays = m_kmDistance->Days;
     E_Distance = m_kmDistance->Annual;
 
+    // Said, not refused: a long daily distance is admitted in particular circumstances.
+    L_LongCommute = new QLabel(LongCommuteNote(), page);
+    L_LongCommute->setObjectName(u"L_LongCommute"_s);
+    L_LongCommute->setWordWrap(true);
+    L_LongCommute->setFont(ArialFont(7.5, false, true));
+    L_LongCommute->setGeometry(32, 236, 640, 30);
+    L_LongCommute->hide();
+    connect(E_DistanceByDay, &QLineEdit::textChanged, this, [this] {
+        const bool longCommute = GetDistanceByDay() > LongCommutePerDay;
+        L_LongCommute->setVisible(longCommute);
+        E_DistanceByDay->setAccessibleDescription(longCommute ? LongCommuteNote() : QString());
+    });
+
     B_Calc = AddCalcButton(page, u"B_Calc"_s, 285, 275);
     m_kmAmount =
         TAmountBox(page, QString(), u"Le montant de vos frais kilométriques s'élève à : "_s,

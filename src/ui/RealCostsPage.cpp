@@ -232,7 +232,14 @@ void TRealCostsPage::ShowCarriedVehicle()
 
 void TRealCostsPage::E_RcVehicleEdited()
 {
-    m_vehicleTyped = true;
+    // The carried amount merely rewritten (as on leaving the field) keeps its origin.
+    const auto carried = m_carried.constFind(GetYear());
+    m_vehicleTyped = carried == m_carried.constEnd() ||
+                     TextToNumber(StripThousandSeparators(E_RcVehicle->text())) != carried->Amount;
+    if (!m_vehicleTyped) {
+        ShowCarriedVehicle();
+        return;
+    }
     L_RcVehicleOrigin->setText(E_RcVehicle->text().isEmpty() ? QString() : u"montant saisi"_s);
     E_RcVehicle->setAccessibleDescription(L_RcVehicleOrigin->text());
 }

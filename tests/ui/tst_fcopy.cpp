@@ -1,9 +1,11 @@
 // The information window: captions, legal references, scrolling credits, keys, links and colours.
+#include "Accessibility.h"
 #include "FCopy.h"
 #include "FrenchLocale.h"
 #include "LinkLabel.h"
 #include "Maker.h"
 #include "PublishedScales.h"
+#include "RealCosts.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -243,7 +245,7 @@ void TestFCopy::noteLines()
     TF_Copyright dialog(m_owner.get());
     auto *note = dialog.findChild<QListWidget *>(u"L_Note"_s);
     QVERIFY(note);
-    QCOMPARE(note->count(), 122);
+    QCOMPARE(note->item(124)->text(), u"- Frais réels ou déduction de 10 % :"_s);
     QCOMPARE(note->item(row)->text(), text);
 }
 
@@ -274,6 +276,22 @@ void TestFCopy::noteBlocksFollowTheYears()
         blocks << year;
     }
     QCOMPARE(blocks, years);
+    // And for each year of the comparison with the 10 % deduction, its bounds, its meal value
+    // and its home working, each with its reference.
+    const QStringList paragraphs = static_cast<TParagraphList *>(note)->Paragraphs().split(u'\n');
+    QList<int> parameters;
+    for (const QString &paragraph : paragraphs) {
+        if (!paragraph.startsWith(u"Revenus "_s))
+            continue;
+        const int year = paragraph.mid(8, 4).toInt();
+        QVERIFY2(paragraph.contains(u"Déduction de 10 % en %1 : au moins "_s.arg(year)) &&
+                     paragraph.contains(u"Repas pris au foyer : "_s) &&
+                     paragraph.contains(u"Forfait de télétravail : "_s) &&
+                     paragraph.count(u'(') >= 2,
+                 qPrintable(paragraph));
+        parameters << year;
+    }
+    QCOMPARE(parameters, RealCostsYears());
 }
 
 void TestFCopy::noteShowsWholeRows()

@@ -9,6 +9,7 @@
 #include "Maker.h"
 #include "NumberEdit.h"
 #include "NumberText.h"
+#include "PageModel.h"
 #include "PublishedScales.h"
 #include "UrlCatcher.h"
 
@@ -29,6 +30,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 
 #include <memory>
@@ -81,6 +83,7 @@ private slots:
     void fuelCalculation_data();
     void fuelCalculation();
     void fuelInputsEmptyAmount();
+    void realCostsPage();
 
 private:
     template<class T> T *find(const QString &name) const
@@ -996,6 +999,89 @@ void TestFMain::fuelInputsEmptyAmount()
     QCOMPARE(text(u"E_KmDistance"_s), Fr(u"2 200"_s));
     QVERIFY(find<QPushButton>(u"B_KmCalc"_s)->isEnabled());
     QCOMPARE(text(u"L_KmResult"_s), QString());
+}
+
+// The mileage amount carried to the third page, a whole comparison with the keyboard, the sheet
+// it prints, the names screen readers get, and a refused input.
+void TestFMain::realCostsPage()
+{
+    const auto plain = [](QString text) {
+        return text.replace(QChar(0x202F), u' ').replace(QChar(0x00A0), u' ');
+    };
+    typeInto(u"E_DistanceByDay"_s, u"90"_s);
+    QVERIFY(find<QLabel>(u"L_LongCommute"_s)->isVisible());
+    QVERIFY(find<QLineEdit>(u"E_DistanceByDay"_s)->accessibleDescription().contains(u"§ 10"_s));
+    find<QLineEdit>(u"E_DistanceByDay"_s)->clear();
+    typeInto(u"E_Distance"_s, u"12000"_s);
+    QTest::mouseClick(find<QPushButton>(u"B_Calc"_s), Qt::LeftButton);
+    QCOMPARE(text(u"L_Result"_s), Fr(u"4 857"_s));
+
+    auto *pages = find<QTabWidget>(u"PC_Main"_s);
+    QTest::keyClick(pages, Qt::Key_Tab, Qt::ControlModifier);
+    QTest::keyClick(pages, Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(m_window->ActiveTypeCalc(), tcRealCosts);
+    QCOMPARE(plain(text(u"E_RcVehicle"_s)), u"4 857,00"_s);
+    QCOMPARE(plain(text(u"L_RcVehicleOrigin"_s)),
+             u"barème kilométrique 2025 : 12 000 km, 3 CV et moins"_s);
+    // Another year has no amount of its own; the year of the amount brings it back.
+    pickYear(u"E_RcYear"_s, 2024);
+    QCOMPARE(text(u"E_RcVehicle"_s), QString());
+    pickYear(u"E_RcYear"_s, 2025);
+
+    // Keys only: the pay, Tab through the vehicle to the meals, Alt+C.
+    find<QComboBox>(u"E_RcYear"_s)->setFocus(Qt::TabFocusReason);
+    for (const char *typed : {"30000", "", "100"}) {
+        tabOut();
+        QTest::keyClicks(QApplication::focusWidget(), QString::fromLatin1(typed));
+    }
+    QCOMPARE(QApplication::focusWidget()->objectName(), u"E_RcMeals"_s);
+    // On to "Calculer" past the other fields (the flat home working has none in 2025), Space.
+    for (int i = 0; i < 7; ++i)
+        tabOut();
+    QCOMPARE(QApplication::focusWidget()->objectName(), u"B_RcCalc"_s);
+    QCOMPARE(find<QPushButton>(u"B_RcCalc"_s)->shortcut(), QKeySequence(Qt::ALT | Qt::Key_C));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    const QString working = plain(find<QTextEdit>(u"E_RcWorking"_s)->toPlainText());
+    for (const QString &line :
+         {u"Les frais réels réduisent votre revenu imposable de 2 402 € de plus que la déduction "
+          u"de 10 %."_s,
+          u"Frais réels à déclarer case 1AK (déclarant 1) ou 1BK (déclarant 2) : 5 402 €"_s,
+          u"Repas : 100 × (5,45 (sans justificatif)) = 5,45 € : 545,00 €"_s,
+          u"Revenu imposable avec les frais réels : 30 000,00 − 5 402 = 24 598 €"_s})
+        QVERIFY2(working.contains(line), qPrintable(working));
+    QCOMPARE(plain(text(u"L_RcResult"_s)), u"5 402"_s);
+
+    // The sheet: each line of the page, the verdict and the box to fill.
+    TPageList sheets{std::make_shared<TRecordedPage>()};
+    m_window->PrintCalcResult(tcRealCosts, 1, &sheets);
+    QStringList printed;
+    for (const TTextOp &op : sheets.first()->Operations())
+        printed << plain(op.Text);
+    for (const QString &expected :
+         {u"Frais réels ou déduction de 10 % 2025"_s, u"Frais de véhicule :   "_s,
+          u"barème kilométrique 2025 : 12 000 km, 3 CV et moins : 4 857,00 €"_s,
+          u"Conclusion :   "_s, u"Repas pris au foyer :   "_s, u"5 402 €"_s,
+          u"Frais réels à déclarer case 1AK (déclarant 1) ou 1BK (déclarant 2) :   "_s})
+        QVERIFY2(printed.contains(expected), qPrintable(printed.join(u'|')));
+
+    // Screen readers: every field named after its label, the result after what it holds.
+    QCOMPARE(find<QLineEdit>(u"E_RcSalary"_s)->accessibleName(),
+             u"Salaire net imposable de l'année"_s);
+    QCOMPARE(find<QTextEdit>(u"E_RcWorking"_s)->accessibleName(), u"Résultat de la comparaison"_s);
+
+    // Three meals a day are refused in words, and nothing stays shown.
+    typeInto(u"E_RcMeals"_s, u"800"_s);
+    QString said;
+    expectDialog([&said](QWidget *dialog) {
+        for (const QLabel *label : dialog->findChildren<QLabel *>())
+            said += label->text();
+        dialog->close();
+    });
+    QTest::mouseClick(find<QPushButton>(u"B_RcCalc"_s), Qt::LeftButton);
+    QTRY_VERIFY(!said.isEmpty());
+    QVERIFY2(plain(said).contains(u"Nombre de repas hors limites : 800 (de 0 à 730 en 2025"_s),
+             qPrintable(said));
+    QCOMPARE(text(u"L_RcResult"_s), QString());
 }
 
 int main(int argc, char **argv)
