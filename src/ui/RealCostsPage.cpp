@@ -250,7 +250,7 @@ void TRealCostsPage::ClearRealCosts()
     E_RcWorking->clear();
 }
 
-bool TRealCostsPage::ReadInput(TRealCostsInput &input, QString &error)
+bool TRealCostsPage::ReadInput(TRealCostsInput &input, const TRealCostsSet &set, QString &error)
 {
     input = {};
     // Each field as its label names it; an empty field is 0.
@@ -283,21 +283,22 @@ bool TRealCostsPage::ReadInput(TRealCostsInput &input, QString &error)
     input.MarginalRate = E_RcRate->currentIndex() > 0
                              ? TextToNumber(E_RcRate->currentText().section(QChar(0x00A0), 0, 0))
                              : -1;
-    error = CheckRealCostsInput(input, GetYear(), *FindRealCostsSet(GetYear()));
+    error = CheckRealCostsInput(input, GetYear(), set);
     return error.isEmpty();
 }
 
 bool TRealCostsPage::ShowRealCosts()
 {
+    // The year's parameters, found once for the whole calculation.
+    const int year = GetYear();
+    const TRealCostsSet &set = *FindPublishedYear(year).RealCosts;
     TRealCostsInput input;
     QString error;
     ClearRealCosts();
-    if (!ReadInput(input, error)) {
+    if (!ReadInput(input, set, error)) {
         ShowWarningBeep(error);
         return false;
     }
-    const int year = GetYear();
-    const TRealCostsSet &set = *FindRealCostsSet(year);
     m_lastInput = input;
     m_lastYear = year;
     m_lastResult = ComputeRealCosts(input, set);

@@ -31,7 +31,7 @@ public:
 
     int GetYear();
     // Reads the fields; false, with the reason, when one of them cannot be used.
-    bool ReadInput(TRealCostsInput &input, QString &error);
+    bool ReadInput(TRealCostsInput &input, const TRealCostsSet &set, QString &error);
     // Computes and shows the comparison; a refused input is said in a message, and nothing is
     // shown then. False when nothing could be computed.
     bool ShowRealCosts();
