@@ -218,6 +218,11 @@ void TestBatch::csvAsSpreadsheets_data()
         << u"\"a\nb\",calcul,type,distance,taux,forfait,montant,affiche,erreur\n"
            u"x,km,0,100,\"0,529\",0,\"52,900000000000000001\",53,\n"_s
         << QString();
+    QTest::newRow("a comma in a column's name, semicolons between fields")
+        << QByteArray("remarque, libre;calcul;type;distance\nx, y;km;0;100\n") << 0
+        << u"remarque, libre;calcul;type;distance;taux;forfait;montant;affiche;erreur\n"
+           u"x, y;km;0;100;0,529;0;52,900000000000000001;53;\n"_s
+        << QString();
     QTest::newRow("comma between fields, decimal commas quoted")
         << QByteArray("calcul,type,puissance,distance\nkm,0,2,\"12000,4\"\n") << 0
         << Fr(u"calcul,type,puissance,distance,taux,forfait,montant,affiche,erreur\n"
