@@ -1,5 +1,6 @@
 // How fast numbers become text, amounts are computed and batch files are read.
 #include "Batch.h"
+#include "BatchFile.h"
 #include "KmScale.h"
 #include "NumberText.h"
 
@@ -7,8 +8,6 @@
 #include <QLocale>
 
 #include <benchmark/benchmark.h>
-
-#include <random>
 
 namespace {
 
@@ -59,41 +58,11 @@ void BM_ComputeKmCost(benchmark::State &state)
 }
 BENCHMARK(BM_ComputeKmCost);
 
-// A batch file of a million rows mixing every kind of calculation and every year.
-QByteArray makeBatchFile(int rows)
-{
-    const QList<int> kmYears = KmYears();
-    const QList<int> fuelYears = FuelYears();
-    std::mt19937 random(2022);
-    QByteArray file = "calcul;annee;type;puissance;carburant;statut;distance\n";
-    file.reserve(qsizetype(rows) * 40);
-    for (int i = 0; i < rows; ++i) {
-        const int distance = int(random() % 40000);
-        if (i % 4 == 3) {
-            const int kind = int(random() % 2);
-            const int year = fuelYears.at(qsizetype(random() % fuelYears.size()));
-            file += "carburant;" + QByteArray::number(year) + ';' + QByteArray::number(kind) + ';' +
-                    QByteArray::number(int(random() % 2)) + ';' +
-                    QByteArray::number(int(random() % 3)) + (random() % 2 ? ";pro;" : ";salarie;") +
-                    QByteArray::number(distance) + '\n';
-        } else {
-            const int year = kmYears.at(qsizetype(random() % kmYears.size()));
-            const int kind = int(random() % unsigned(VehicleKindCount(year)));
-            // Mopeds have no power.
-            const QByteArray power =
-                kind % 3 == 2 ? QByteArray() : QByteArray::number(int(random() % 3));
-            file += "km;" + QByteArray::number(year) + ';' + QByteArray::number(kind) + ';' +
-                    power + ";;;" + QByteArray::number(distance) + ",5\n";
-        }
-    }
-    return file;
-}
-
 void BM_BatchMillionRows(benchmark::State &state)
 {
     frenchFormat();
     const int rows = 1'000'000;
-    const QByteArray file = makeBatchFile(rows);
+    const QByteArray file = MakeBatchFile(rows);
     size_t written = 0;
     for (auto _ : state) {
         written = 0;

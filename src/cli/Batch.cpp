@@ -5,7 +5,9 @@
 #include "NumberText.h"
 
 #include <QString>
+#include <QStringEncoder>
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <vector>
@@ -93,6 +95,31 @@ std::string_view trimmed(std::string_view s)
     return s;
 }
 
+// A field as text to read: a short ASCII field, the usual one, without an allocation.
+class TFieldText
+{
+public:
+    explicit TFieldText(std::string_view field)
+    {
+        if (field.size() <= std::size(m_ascii) &&
+            std::all_of(field.begin(), field.end(), [](char c) { return c > 0; })) {
+            std::copy(field.begin(), field.end(), m_ascii);
+            m_view = QStringView(m_ascii, qsizetype(field.size()));
+        } else {
+            m_text = SafeText(field);
+            m_view = m_text;
+        }
+    }
+    TFieldText(const TFieldText &) = delete;
+    TFieldText &operator=(const TFieldText &) = delete;
+    QStringView View() const { return m_view; }
+
+private:
+    char16_t m_ascii[32];
+    QString m_text;
+    QStringView m_view;
+};
+
 bool isBlankRecord(const std::vector<std::string_view> &fields)
 {
     for (std::string_view field : fields) {
@@ -110,7 +137,7 @@ bool readWhole(std::string_view field, int defaultValue, int &value, const char1
         value = defaultValue;
         return true;
     }
-    if (!ReadWholeNumber(SafeText(field), value)) {
+    if (!ReadWholeNumber(TFieldText(field).View(), value)) {
         error = u"%1 illisible : « %2 »"_s.arg(QString::fromUtf16(name), QuotedInMessage(field));
         return false;
     }
@@ -140,12 +167,12 @@ bool readRow(const std::vector<std::string_view> &fields,
         error = u"type manquant"_s;
         return false;
     }
-    if (!ReadKind(request.Type, SafeText(type), request.Kind)) {
+    if (!ReadKind(request.Type, TFieldText(type).View(), request.Kind)) {
         error =
             u"type illisible : « %1 » (%2)"_s.arg(QuotedInMessage(type), KindChoices(request.Type));
         return false;
     }
-    if (!ReadYesNo(SafeText(field(colElectrique)), request.Electric)) {
+    if (!ReadYesNo(TFieldText(field(colElectrique)).View(), request.Electric)) {
         error = u"electrique illisible : « %1 » (oui ou non)"_s.arg(
             QuotedInMessage(field(colElectrique)));
         return false;
@@ -159,7 +186,7 @@ bool readRow(const std::vector<std::string_view> &fields,
     if (request.Type == tcFuelCost) {
         // The fuel and the status only matter to the fuel allowance.
         const std::string_view fuel = field(colCarburant);
-        if (!trimmed(fuel).empty() && !ReadFuel(SafeText(fuel), request.Fuel)) {
+        if (!trimmed(fuel).empty() && !ReadFuel(TFieldText(fuel).View(), request.Fuel)) {
             error =
                 u"carburant illisible : « %1 » (%2)"_s.arg(QuotedInMessage(fuel), FuelChoices());
             return false;
@@ -183,16 +210,31 @@ bool readRow(const std::vector<std::string_view> &fields,
     return true;
 }
 
-// Numbers of the added columns: the French decimal comma, no grouping, so that a French
-// spreadsheet reads them as numbers.
-QString columnNumber(long double x, int digits)
+// A number of the added columns: the French decimal comma, no grouping, so that a French
+// spreadsheet reads it as a number; quoted when the comma is also the separator.
+void appendNumber(std::string &line, long double x, int digits, char separator)
 {
-    return NumberToSignificantText(x, digits, u',');
+    const size_t start = line.size();
+    AppendSignificantText(line, x, digits, ',');
+    if (separator == ',' && line.find(',', start) != std::string::npos) {
+        line.insert(start, 1, '"');
+        line.push_back('"');
+    }
 }
 
-// A column the program adds: quoted when it holds the separator (a decimal comma).
+// A text column the program adds, quoted when it holds the separator.
 void appendText(std::string &line, const QString &text, char separator)
 {
+    // The amount shown, the usual text here, is short and has no surrogates (whose repair
+    // toUtf8 does its own way): encoded without an allocation.
+    QStringEncoder utf8(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
+    char buffer[128];
+    if (utf8.requiredSpace(text.size()) <= qsizetype(sizeof buffer) &&
+        std::none_of(text.begin(), text.end(), [](QChar c) { return c.isSurrogate(); })) {
+        const char *end = utf8.appendToBuffer(buffer, text);
+        AppendCsvField(line, std::string_view(buffer, size_t(end - buffer)), separator);
+        return;
+    }
     const QByteArray bytes = text.toUtf8();
     AppendCsvField(line, std::string_view(bytes.constData(), size_t(bytes.size())), separator);
 }
@@ -261,6 +303,7 @@ int RunBatch(const TByteSource &input, const TSink &out, const TSink &err)
     int status = esDone;
     TCalcRequest request;
     TCalcResult result;
+    TScaleCache scales;
     QString error;
     while (output.lineDone()) {
         record = reader.Next();
@@ -280,15 +323,17 @@ int RunBatch(const TByteSource &input, const TSink &out, const TSink &err)
                 AppendCsvField(line, fields[i], separator);
             }
             if (readRow(fields, columns, request, error) &&
-                ComputeRequest(request, names, result, error)) {
-                const QString added[] = {columnNumber(result.Rate, 18),
-                                         request.Type == tcKmCost ? columnNumber(result.Fixed, 18)
-                                                                  : QString(),
-                                         columnNumber(result.Amount, 20), result.Shown, QString()};
-                for (const QString &text : added) {
-                    line.append(sep);
-                    appendText(line, text, separator);
-                }
+                ComputeRequest(request, names, result, error, &scales)) {
+                line.append(sep);
+                appendNumber(line, result.Rate, 18, separator);
+                line.append(sep);
+                if (request.Type == tcKmCost)
+                    appendNumber(line, result.Fixed, 18, separator);
+                line.append(sep);
+                appendNumber(line, result.Amount, 20, separator);
+                line.append(sep);
+                appendText(line, result.Shown, separator);
+                line.append(sep); // no error
                 line.push_back('\n');
                 continue;
             }

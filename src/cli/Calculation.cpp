@@ -4,8 +4,6 @@
 #include "Csv.h"
 
 #include "EntryFields.h"
-#include "FuelScale.h"
-#include "KmScale.h"
 #include "NumberEditRules.h"
 #include "NumberText.h"
 #include "Report.h"
@@ -26,13 +24,16 @@ bool isGroupingBlank(QChar c)
 
 bool sameWord(QStringView text, QStringView word)
 {
-    return TrimBlanks(text).compare(word, Qt::CaseInsensitive) == 0;
+    // Letter case folds one character into one: words of other lengths differ.
+    const QStringView trimmed = TrimBlanks(text);
+    return trimmed.size() == word.size() && trimmed.compare(word, Qt::CaseInsensitive) == 0;
 }
 
 // A distance of the request: readable, not negative, and small enough to be written out once
-// rounded as the page rounds it.
+// rounded as the page rounds it; `rounded` is that rounded value, what the page reads back from
+// `normalized`.
 bool readInput(const QString &text, const QString &name, int decimals, QString &normalized,
-               QString &error)
+               long double &rounded, QString &error)
 {
     long double value = 0;
     if (!ReadDistanceNumber(text, value, normalized)) {
@@ -43,7 +44,8 @@ bool readInput(const QString &text, const QString &name, int decimals, QString &
         error = u"Nombre négatif pour %1 : %2"_s.arg(name, QuotedInMessage(text));
         return false;
     }
-    if (RoundDecimals(value, decimals) >= TooLarge) {
+    rounded = RoundDecimals(value, decimals);
+    if (rounded >= TooLarge) {
         error = u"Valeur trop grande pour %1 : %2"_s.arg(name, QuotedInMessage(text));
         return false;
     }
@@ -167,13 +169,11 @@ bool readDistance(const TCalcRequest &request, const TInputNames &names, long do
                   TCalcResult &fields, QString &error)
 {
     if (!request.ByDays) {
-        if (!readInput(request.Distance, names.Distance, 0, fields.AnnualText, error))
-            return false;
-        distance = DistanceFromText(fields.AnnualText);
-        return true;
+        return readInput(request.Distance, names.Distance, 0, fields.AnnualText, distance, error);
     }
     QString perDayText;
-    if (!readInput(request.PerDay, names.PerDay, 2, perDayText, error))
+    long double perDay = 0;
+    if (!readInput(request.PerDay, names.PerDay, 2, perDayText, perDay, error))
         return false;
     // The field keeps two decimals when it is left, as the page rewrites it.
     fields.PerDayText = ReformatNumberText(perDayText);
@@ -240,17 +240,20 @@ bool ReadWholeNumber(QStringView text, int &value)
 bool ReadDistanceNumber(QStringView text, long double &value, QString &normalized)
 {
     const QChar decimal = DefaultNumberFormat().DecimalSeparator;
-    normalized.clear();
+    const QStringView trimmed = TrimBlanks(text);
+    normalized.resize(trimmed.size());
+    QChar *out = normalized.data();
     int separators = 0;
-    for (QChar c : TrimBlanks(text)) {
+    for (QChar c : trimmed) {
         if (isGroupingBlank(c))
             continue;
         if (c == u'.' || c == u',') {
             ++separators;
             c = decimal;
         }
-        normalized += c;
+        *out++ = c;
     }
+    normalized.truncate(out - normalized.constData());
     return separators <= 1 && !normalized.isEmpty() && TryTextToNumber(normalized, value);
 }
 
@@ -294,13 +297,15 @@ bool ReadFuel(QStringView text, int &fuel)
 
 bool ReadYesNo(QStringView text, bool &yes)
 {
-    for (QStringView word : {u"oui", u"1"}) {
+    static constexpr QStringView YesWords[] = {u"oui", u"1"};
+    static constexpr QStringView NoWords[] = {u"non", u"0", u""};
+    for (QStringView word : YesWords) {
         if (sameWord(text, word)) {
             yes = true;
             return true;
         }
     }
-    for (QStringView word : {u"non", u"0", u""}) {
+    for (QStringView word : NoWords) {
         if (sameWord(text, word)) {
             yes = false;
             return true;
@@ -309,8 +314,28 @@ bool ReadYesNo(QStringView text, bool &yes)
     return false;
 }
 
+const TKmScale &TScaleCache::Km(int year)
+{
+    auto found = m_km.find(year);
+    if (found == m_km.end()) {
+        found = m_km.emplace(year, TKmScale{}).first;
+        BuildKmScale(found->second, year);
+    }
+    return found->second;
+}
+
+const TFuelScale &TScaleCache::Fuel(int year)
+{
+    auto found = m_fuel.find(year);
+    if (found == m_fuel.end()) {
+        found = m_fuel.emplace(year, TFuelScale{}).first;
+        BuildFuelScale(found->second, year);
+    }
+    return found->second;
+}
+
 bool ComputeRequest(TCalcRequest &request, const TInputNames &names, TCalcResult &result,
-                    QString &error)
+                    QString &error, TScaleCache *scales)
 {
     if (!checkChoices(request, error))
         return false;
@@ -319,11 +344,12 @@ bool ComputeRequest(TCalcRequest &request, const TInputNames &names, TCalcResult
     if (!readDistance(request, names, distance, fields, error))
         return false;
 
-    result = fields;
+    result = std::move(fields);
     result.Distance = distance;
+    TScaleCache local;
+    TScaleCache &cache = scales ? *scales : local;
     if (request.Type == tcKmCost) {
-        TKmScale scale;
-        BuildKmScale(scale, request.Year);
+        const TKmScale &scale = cache.Km(request.Year);
         const TVehicleKind kind = TVehicleKind(request.Kind);
         TKmCalcState last;
         result.ScaleRow = KmScaleRowIndex(kind, request.Power);
@@ -332,8 +358,7 @@ bool ComputeRequest(TCalcRequest &request, const TInputNames &names, TCalcResult
         result.Fixed = last.Fixed;
         result.Shown = KmAmountText(result.Amount);
     } else {
-        TFuelScale scale;
-        BuildFuelScale(scale, request.Year);
+        const TFuelScale &scale = cache.Fuel(request.Year);
         const TFuelVehicleKind kind = TFuelVehicleKind(request.Kind);
         TFuelCalcState last;
         result.ScaleRow = FuelScaleRowIndex(kind, request.Power);

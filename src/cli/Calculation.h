@@ -2,10 +2,14 @@
 #pragma once
 
 #include "Classifications.h"
+#include "FuelScale.h"
+#include "KmScale.h"
 #include "UDeclar.h"
 
 #include <QString>
 #include <QStringView>
+
+#include <map>
 
 struct TCalcRequest
 {
@@ -47,11 +51,24 @@ struct TInputNames
     QString Days;
 };
 
+// The scales of the years met so far, each built once: a batch holds many rows of few years.
+class TScaleCache
+{
+public:
+    const TKmScale &Km(int year);
+    const TFuelScale &Fuel(int year);
+
+private:
+    std::map<int, TKmScale> m_km;
+    std::map<int, TFuelScale> m_fuel;
+};
+
 // Checks the request and computes it as the calculator page would. The kind and the power
 // given in words, in CV or in cm³ become the ranks of the window's lists in `request`. On a
-// bad request returns false with the French reason in `error`.
+// bad request returns false with the French reason in `error`. The scales come from `scales`
+// when given.
 bool ComputeRequest(TCalcRequest &request, const TInputNames &names, TCalcResult &result,
-                    QString &error);
+                    QString &error, TScaleCache *scales = nullptr);
 
 // Whole numbers of the options and of the batch (year, kind, power, days...): blanks around,
 // an optional '+', digits only.

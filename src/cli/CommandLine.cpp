@@ -50,7 +50,7 @@ const char16_t *const UsageText =
     u"  --per-day X    distance par jour en km, avec --days N, nombre de jours travaillés\n"
     u"  --json         résultat détaillé en JSON\n"
     u"  --pdf FICHIER  enregistre le détail du calcul en PDF (feuille A4 à 600 points par\n"
-    u"                 pouce, ou l'imprimante nommée par --printer)\n"
+    u"                 pouce, ou le papier de l'imprimante nommée par --printer)\n"
     u"  --print        imprime le détail du calcul (--printer NOM, --copies N de 1 à 9)\n"
     u"\n"
     u"Les nombres s'écrivent à la française dans toutes les langues : virgule ou point\n"

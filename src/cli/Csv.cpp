@@ -152,6 +152,32 @@ char TCsvReader::GuessSeparator()
     return m_separator;
 }
 
+bool TCsvReader::plainRecord()
+{
+    // The usual record: a whole line in the buffer, without quotes or carriage returns. Its
+    // fields are then the bytes between separators, blanks included, as the states below
+    // would read them.
+    const char *begin = m_buffer.data() + m_pos;
+    const size_t held = m_end - m_pos;
+    const auto *newline = static_cast<const char *>(std::memchr(begin, '\n', held));
+    if (!newline)
+        return false;
+    const auto length = size_t(newline - begin);
+    if (length > MaxRecordBytes || std::memchr(begin, '"', length) ||
+        std::memchr(begin, '\r', length))
+        return false;
+    m_record.assign(begin, length);
+    const std::string_view line(m_record);
+    size_t start = 0;
+    for (size_t end; (end = line.find(m_separator, start)) != std::string_view::npos;
+         start = end + 1)
+        m_fields.push_back(line.substr(start, end - start));
+    m_fields.push_back(line.substr(start));
+    m_pos += length + 1;
+    ++m_line;
+    return true;
+}
+
 TCsvReader::TRecord TCsvReader::Next()
 {
     enum class TState
@@ -171,6 +197,8 @@ TCsvReader::TRecord TCsvReader::Next()
         return m_failed ? TRecord::ReadError : TRecord::End;
 
     m_recordLine = m_line;
+    if (plainRecord())
+        return TRecord::Fields;
     TState state = TState::FieldStart;
     bool tooLong = false;
     bool carriageReturn = false; // a '\r' outside quotes, waiting to see whether '\n' follows
@@ -308,6 +336,9 @@ TCsvReader::TRecord TCsvReader::Next()
 
 QString SafeText(std::string_view bytes)
 {
+    // Most fields are plain ASCII: they need no decoding.
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return c > 0; }))
+        return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
     // A byte-order mark inside a field is a character of the field.
     QStringDecoder utf8(QStringDecoder::Utf8,
                         QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
@@ -339,6 +370,13 @@ QString QuotedInMessage(std::string_view field)
 
 void AppendCsvField(std::string &line, std::string_view field, char separator)
 {
+    // Most fields are ASCII with nothing to quote: they go as they are, after one look.
+    if (std::none_of(field.begin(), field.end(), [separator](char c) {
+            return c <= 0 || c == separator || c == '"' || c == '\n' || c == '\r';
+        })) {
+        line.append(field);
+        return;
+    }
     std::string repaired;
     if (!isCleanUtf8(field)) {
         const QByteArray bytes = SafeText(field).toUtf8();

@@ -49,6 +49,8 @@ public:
 
 private:
     void start();
+    // Reads a record of the usual form at once; false, having read nothing, for any other.
+    bool plainRecord();
     // Reads more bytes after those held; false at the end of the input or on a read error.
     bool fill();
 

@@ -1,7 +1,11 @@
-// A small PDF writer: pages that each show pictures, compressed with Flate.
+// A small PDF writer: pages that each show pictures, compressed with Flate, with their text
+// written over them unseen.
 #include "PdfWriter.h"
 
 #include <QTimeZone>
+
+#include <algorithm>
+#include <cmath>
 
 #include <zlib.h>
 
@@ -45,6 +49,59 @@ QByteArray pdfDate(const QDateTime &when)
 QByteArray number(double value)
 {
     return QByteArray::number(value, 'f', 4).replace(QByteArray(".0000"), QByteArray());
+}
+
+// No-break spaces of every width, searched and copied as spaces.
+bool isNoBreakSpace(char16_t c)
+{
+    return c == 0x00A0 || c == 0x202F || c == 0x2007;
+}
+
+// The byte of a character in WinAnsiEncoding, the encoding of Windows' code page 1252 that
+// the standard fonts have for French: ASCII and Latin-1 as they are, the typographic signs
+// (apostrophe, quotes, dashes, euro, oe) from 0x80 to 0x9F.
+char winAnsi(char16_t c)
+{
+    static constexpr char16_t High[32] = {
+        0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+    if (isNoBreakSpace(c))
+        return ' ';
+    if ((c >= 0x20 && c < 0x7F) || (c >= 0xA1 && c <= 0xFF))
+        return char(c);
+    for (int i = 0; i < 32; ++i) {
+        if (High[i] == c && c != 0)
+            return char(0x80 + i);
+    }
+    return '?';
+}
+
+// The text as the array of a TJ operator: strings in WinAnsiEncoding (bytes outside ASCII as
+// octal escapes), and after each no-break space the shift that gives it its own width.
+QByteArray showText(const QString &text, const QList<double> &spaceWidths)
+{
+    constexpr double HelveticaSpace = 0.278; // in ems, in both weights
+    QByteArray out = "[(";
+    qsizetype spaces = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i; // one character, one "?"
+        const auto byte = static_cast<unsigned char>(winAnsi(c));
+        if (byte == '(' || byte == ')' || byte == '\\')
+            out += '\\';
+        if (byte >= 0x80)
+            out += '\\' + QByteArray::number(byte, 8);
+        else
+            out += char(byte);
+        if (isNoBreakSpace(c) && spaces < spaceWidths.size()) {
+            const double shift = (HelveticaSpace - spaceWidths.at(spaces++)) * 1000;
+            if (std::abs(shift) >= 0.5)
+                out += ") " + number(std::round(shift)) + " (";
+        }
+    }
+    return out + ")]";
 }
 
 } // namespace
@@ -99,10 +156,22 @@ void TPdfDocument::DrawImage(const QString &name, double x, double y, double wid
     throw TPdfError("GetImage");
 }
 
+void TPdfDocument::DrawInvisibleText(const QString &text, bool bold, double x, double y,
+                                     double width, double height, const QList<double> &spaceWidths)
+{
+    if (m_pages.isEmpty())
+        throw TPdfError("GetPage");
+    TPage &page = m_pages.last();
+    page.Content += "BT 3 Tr /" + QByteArray(bold ? "F2" : "F1") + " 1 Tf " + number(width) +
+                    " 0 0 " + number(height) + ' ' + number(x) + ' ' + number(y) + " Tm " +
+                    showText(text, spaceWidths) + " TJ ET\n";
+    page.Fonts = true;
+}
+
 QByteArray TPdfDocument::ToBytes() const
 {
     // Objects: 1 catalogue, 2 page tree, 3 information, then per page: page, contents; then
-    // the pictures.
+    // the pictures, then the two fonts.
     QByteArray out = "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n";
     QList<qsizetype> offsets;
     auto begin = [&](int number) {
@@ -113,9 +182,18 @@ QByteArray TPdfDocument::ToBytes() const
     };
     const int firstPage = 4;
     const int firstImage = firstPage + 2 * int(m_pages.size());
+    const int firstFont = firstImage + int(m_images.size());
+    const bool fonts =
+        std::any_of(m_pages.begin(), m_pages.end(), [](const TPage &page) { return page.Fonts; });
 
     begin(1);
-    out += "<< /Type /Catalog /Pages 2 0 R >>\nendobj\n";
+    out += "<< /Type /Catalog /Pages 2 0 R";
+    if (!m_info.Language.isEmpty())
+        out += " /Lang " + pdfText(m_info.Language);
+    // Viewers show the title rather than the file's name.
+    if (!m_info.Title.isEmpty())
+        out += " /ViewerPreferences << /DisplayDocTitle true >>";
+    out += " >>\nendobj\n";
     begin(2);
     out += "<< /Type /Pages /Count " + QByteArray::number(m_pages.size()) + " /Kids [";
     for (int i = 0; i < m_pages.size(); ++i)
@@ -134,8 +212,11 @@ QByteArray TPdfDocument::ToBytes() const
         for (int image : page.Images)
             out +=
                 " /" + m_images[image].Name + ' ' + QByteArray::number(firstImage + image) + " 0 R";
-        out +=
-            " >> >> /Contents " + QByteArray::number(firstPage + 2 * i + 1) + " 0 R >>\nendobj\n";
+        out += " >>";
+        if (page.Fonts)
+            out += " /Font << /F1 " + QByteArray::number(firstFont) + " 0 R /F2 " +
+                   QByteArray::number(firstFont + 1) + " 0 R >>";
+        out += " >> /Contents " + QByteArray::number(firstPage + 2 * i + 1) + " 0 R >>\nendobj\n";
         begin(firstPage + 2 * i + 1);
         out += "<< /Length " + QByteArray::number(page.Content.size()) + " >>\nstream\n" +
                page.Content + "\nendstream\nendobj\n";
@@ -152,6 +233,15 @@ QByteArray TPdfDocument::ToBytes() const
                QByteArray::number(data.Deflated.size()) + " >>\nstream\n";
         out += data.Deflated;
         out += "\nendstream\nendobj\n";
+    }
+    if (fonts) {
+        // F1 and F2: standard fonts, which every reader has, in the encoding that holds French.
+        const char *names[] = {"Helvetica", "Helvetica-Bold"};
+        for (int i = 0; i < 2; ++i) {
+            begin(firstFont + i);
+            out += "<< /Type /Font /Subtype /Type1 /BaseFont /" + QByteArray(names[i]) +
+                   " /Encoding /WinAnsiEncoding >>\nendobj\n";
+        }
     }
 
     const qsizetype xref = out.size();

@@ -1,4 +1,5 @@
-// A small PDF writer: pages that each show pictures, compressed with Flate.
+// A small PDF writer: pages that each show pictures, compressed with Flate, with their text
+// written over them unseen, so that it can be searched, copied and read aloud.
 #pragma once
 
 #include "Png.h"
@@ -26,6 +27,7 @@ public:
         QString Title;
         QString Subject;
         QString Author;
+        QString Language; // as "fr-FR"; none when empty
     };
 
     void SetInfo(const TInfo &info) { m_info = info; }
@@ -42,6 +44,15 @@ public:
     void AddImage(const QString &name, TPngData data);
     // Draws a registered picture on the current page; x and y from the lower-left corner.
     void DrawImage(const QString &name, double x, double y, double width, double height);
+    // Writes text on the current page that shows nothing (text render mode 3) but is found,
+    // copied and read as the page's text, in Helvetica or Helvetica-Bold, whose widths are
+    // Arial's. Its baseline starts at x, y from the lower-left corner; its letters are
+    // `width` points wide and `height` points high for an em. French text is kept whole;
+    // characters without a place in the encoding are written as "?". No-break spaces are
+    // written as spaces, taking the width that `spaceWidths` gives them, in ems, in their
+    // order (a space's when missing), so that the text after them stays where it is seen.
+    void DrawInvisibleText(const QString &text, bool bold, double x, double y, double width,
+                           double height, const QList<double> &spaceWidths = {});
     QByteArray ToBytes() const;
 
 private:
@@ -55,7 +66,8 @@ private:
         int Width;
         int Height;
         QByteArray Content;
-        QList<int> Images; // indexes into m_images
+        QList<int> Images;  // indexes into m_images
+        bool Fonts = false; // the page shows text
     };
 
     TInfo m_info;

@@ -369,9 +369,7 @@ bool TF_PrintPreview::AskSaveFileName(QString &fileName)
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setNameFilter(PdfFilter);
     dialog.setDefaultSuffix(u"pdf"_s);
-    const QString documents = GetDocumentsFolder();
-    if (!documents.isEmpty())
-        dialog.setDirectory(documents);
+    dialog.setDirectory(SaveDialogFolder());
     dialog.selectFile(fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         fileName.clear();

@@ -181,14 +181,13 @@ void TRecordedPage::ReplayStretched(QPainter &painter, const QRectF &target) con
     painter.restore();
 }
 
-QStringList TRecordedPage::TextLines() const
+QList<QList<TTextOp>> TRecordedPage::Lines() const
 {
     struct TPlaced
     {
         qreal Bottom;
         qreal Height;
-        int Left;
-        QString Text;
+        const TTextOp *Op;
     };
     QList<TPlaced> placed;
     for (const TTextOp &op : m_ops) {
@@ -196,7 +195,7 @@ QStringList TRecordedPage::TextLines() const
             continue;
         const QFontMetricsF metrics(op.Font);
         const qreal height = metrics.ascent() + metrics.descent();
-        placed.append({op.Position.y() + height, height, op.Position.x(), op.Text});
+        placed.append({op.Position.y() + height, height, &op});
     }
     std::stable_sort(placed.begin(), placed.end(),
                      [](const TPlaced &a, const TPlaced &b) { return a.Bottom < b.Bottom; });
@@ -213,12 +212,25 @@ QStringList TRecordedPage::TextLines() const
         }
         lines.append({text});
     }
-    QStringList result;
+    QList<QList<TTextOp>> result;
     for (QList<TPlaced> &line : lines) {
-        std::stable_sort(line.begin(), line.end(),
-                         [](const TPlaced &a, const TPlaced &b) { return a.Left < b.Left; });
+        std::stable_sort(line.begin(), line.end(), [](const TPlaced &a, const TPlaced &b) {
+            return a.Op->Position.x() < b.Op->Position.x();
+        });
+        QList<TTextOp> ops;
+        for (const TPlaced &text : line)
+            ops.append(*text.Op);
+        result.append(ops);
+    }
+    return result;
+}
+
+QStringList TRecordedPage::TextLines() const
+{
+    QStringList result;
+    for (const QList<TTextOp> &line : Lines()) {
         QString joined;
-        for (const TPlaced &text : line) {
+        for (const TTextOp &text : line) {
             if (!joined.isEmpty() && !joined.back().isSpace() && !text.Text.front().isSpace())
                 joined += u' ';
             joined += text.Text;

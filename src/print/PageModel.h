@@ -99,6 +99,7 @@ public:
     void ReplayStretched(QPainter &painter, const QRectF &target) const;
     // The texts of the page as they are read: line by line from the top, each line's texts
     // from the left, those whose cells stand on one bottom edge making one line.
+    QList<QList<TTextOp>> Lines() const;
     QStringList TextLines() const;
 
 private:

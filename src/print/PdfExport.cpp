@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
 
@@ -43,6 +44,40 @@ bool IsAllowedExtension(const QString &extension, const QString &allowed)
     return extension.compare(candidate, Qt::CaseInsensitive) == 0;
 }
 
+namespace {
+
+// The page's texts over its picture, unseen, each where the picture shows it: the picture
+// stretches the printable area over the whole page, `width` by `height` points. The texts of
+// one line (a label and its value in a larger size) stand on the baseline and have the height
+// of its first, so that readers take them for one line; their widths stay their own.
+void writePageText(TPdfDocument &document, const TRecordedPage &page, double width, double height)
+{
+    const QSize natural = page.NaturalSize();
+    if (natural.isEmpty())
+        return;
+    const double across = width / natural.width();
+    const double down = height / natural.height();
+    for (const QList<TTextOp> &line : page.Lines()) {
+        const TTextOp &first = line.first();
+        const double baseline = first.Position.y() + QFontMetricsF(first.Font).ascent();
+        for (const TTextOp &op : line) {
+            // The thousands of the French numbers are apart by narrow no-break spaces.
+            const QFontMetricsF metrics(op.Font);
+            const double em = op.Font.pixelSize();
+            QList<double> spaceWidths;
+            for (const QChar c : op.Text) {
+                if (c == QChar(0x00A0) || c == QChar(0x202F) || c == QChar(0x2007))
+                    spaceWidths.append(metrics.horizontalAdvance(c) / em);
+            }
+            document.DrawInvisibleText(op.Text, op.Font.bold(), op.Position.x() * across,
+                                       height - baseline * down, em * across,
+                                       first.Font.pixelSize() * down, spaceWidths);
+        }
+    }
+}
+
+} // namespace
+
 bool RenderPagesToPdf(const TPageList &pages, int dpi, const QString &documentName,
                       const QDateTime &created, QByteArray &pdf, QString &error)
 {
@@ -60,7 +95,7 @@ bool RenderPagesToPdf(const TPageList &pages, int dpi, const QString &documentNa
         return false;
     }
     TPdfDocument document;
-    document.SetInfo({created, documentName, documentName, QString()});
+    document.SetInfo({created, documentName, documentName, QString(), u"fr-FR"_s});
     const int pageWidth = int(std::ceil(size.width() * 72.0 / dpi));
     const int pageHeight = int(std::ceil(size.height() * 72.0 / dpi));
     document.SetDefaultPageSize(pageWidth, pageHeight);
@@ -78,6 +113,7 @@ bool RenderPagesToPdf(const TPageList &pages, int dpi, const QString &documentNa
                 throw TPdfError("Le codage PNG de la page a échoué");
             SetPngResolution(png, dpi);
             DrawPdfImage(document, 0, 0, pageWidth, pageHeight, png, u"img%1"_s.arg(i));
+            writePageText(document, *pages[i], pageWidth, pageHeight);
         }
     } catch (const std::exception &e) {
         error = QString::fromUtf8(e.what());

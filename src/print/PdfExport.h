@@ -1,4 +1,5 @@
-// Recorded pages saved as a PDF document: pictures of the sheet at a given resolution.
+// Recorded pages saved as a PDF document: pictures of the sheet at a given resolution, with
+// their text.
 #pragma once
 
 #include "PageModel.h"
@@ -18,8 +19,9 @@ QString FileExtension(const QString &fileName);
 bool IsAllowedExtension(const QString &extension, const QString &allowed);
 
 // Renders every page onto one picture of the whole sheet at `dpi` and builds the document:
-// one page per recorded page, each covered by its picture "img0", "img1"... False with the
-// reason in `error` when a step fails.
+// one page per recorded page, each covered by its picture "img0", "img1"... and holding the
+// page's texts unseen at their places, in French (fr-FR), titled `documentName`. False with
+// the reason in `error` when a step fails.
 bool RenderPagesToPdf(const TPageList &pages, int dpi, const QString &documentName,
                       const QDateTime &created, QByteArray &pdf, QString &error);
 

@@ -23,8 +23,14 @@ std::unique_ptr<QPrinter> makePrinter(const QString &name)
 {
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     const QString chosen = name.isEmpty() ? QPrinterInfo::defaultPrinterName() : name;
-    if (!chosen.isEmpty())
+    if (!chosen.isEmpty()) {
         printer->setPrinterName(chosen);
+        // The paper of the queue's defaults (its media in the print server), which Qt leaves
+        // to the locale's (A4) when the queue takes that too.
+        const QPageSize paper = QPrinterInfo::printerInfo(chosen).defaultPageSize();
+        if (paper.isValid())
+            printer->setPageSize(paper);
+    }
     printer->setCopyCount(1);
     return printer;
 }

@@ -136,11 +136,15 @@ QString PowerLabelCaption(TVehicleKind kind)
 
 QStringList PowerCaptions(TVehicleKind kind)
 {
+    // Made once: every batch row asks for them.
+    static const QStringList Cars =
+        listOf({u"3 CV et moins", u"4 CV", u"5 CV", u"6 CV", u"7 CV et plus"});
+    static const QStringList Motorcycles = listOf({u"1 ou 2 CV", u"3 à 5 CV", u"Plus de 5 CV"});
     switch (VehicleGroup(kind)) {
     case TVehicleGroup::Car:
-        return listOf({u"3 CV et moins", u"4 CV", u"5 CV", u"6 CV", u"7 CV et plus"});
+        return Cars;
     case TVehicleGroup::Motorcycle:
-        return listOf({u"1 ou 2 CV", u"3 à 5 CV", u"Plus de 5 CV"});
+        return Motorcycles;
     case TVehicleGroup::Moped:
         break;
     }
@@ -167,12 +171,14 @@ QString TaxpayerStatusCaption(TTaxpayerStatus status)
 
 QStringList FuelPowerCaptions(TFuelVehicleKind kind, TTaxpayerStatus status)
 {
+    static const QStringList TwoWheelers =
+        listOf({u"Inférieure à 50 CC", u"De 50 CC à 125 CC", u"3, 4 et 5 CV", u"au delà de 5 CV"});
+    static const QStringList EmployeeCars = listOf({u"3 à 4 CV", u"5 à 7 CV et +"});
+    static const QStringList Cars =
+        listOf({u"3 à 4 CV", u"5 à 7 CV", u"8 à 9 CV", u"10 à 11 CV", u"12 CV et +"});
     if (kind == fvTwoWheeler)
-        return listOf(
-            {u"Inférieure à 50 CC", u"De 50 CC à 125 CC", u"3, 4 et 5 CV", u"au delà de 5 CV"});
-    if (status == tsEmployee)
-        return listOf({u"3 à 4 CV", u"5 à 7 CV et +"});
-    return listOf({u"3 à 4 CV", u"5 à 7 CV", u"8 à 9 CV", u"10 à 11 CV", u"12 CV et +"});
+        return TwoWheelers;
+    return status == tsEmployee ? EmployeeCars : Cars;
 }
 
 int KmScaleRowIndex(int kind, int powerIndex)

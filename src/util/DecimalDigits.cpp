@@ -97,6 +97,20 @@ bool scaledQuotient(uint64_t m, int e2, int p, u128 &q, u128 &r, u128 &d)
     return true;
 }
 
+// The nine decimal digits of v (below 10^9), leading zeros included.
+void writeNineDigits(char *out, uint32_t v)
+{
+    static constexpr char Pairs[] = "00010203040506070809101112131415161718192021222324252627282930"
+                                    "31323334353637383940414243444546474849505152535455565758596061"
+                                    "62636465666768697071727374757677787980818283848586878889909192"
+                                    "93949596979899";
+    for (int i = 7; i >= 1; i -= 2) {
+        std::memcpy(out + i, Pairs + 2 * (v % 100), 2);
+        v /= 100;
+    }
+    out[0] = static_cast<char>('0' + v);
+}
+
 bool fastDigits(long double ax, int count, TDecimalDigits &out)
 {
     uint64_t m;
@@ -127,10 +141,16 @@ bool fastDigits(long double ax, int count, TDecimalDigits &out)
         q = Powers.Ten[count - 1];
         ++k;
     }
-    for (int i = count - 1; i >= 0; --i) {
-        out.Digits[i] = static_cast<char>('0' + static_cast<int>(q % 10));
-        q /= 10;
-    }
+    // At most 21 digits, written as three groups of nine: one 128-bit division at most, then
+    // 32-bit arithmetic two digits at a time.
+    const uint64_t high = q < Powers.Ten[18] ? 0 : static_cast<uint64_t>(q / Powers.Ten[18]);
+    const auto low = static_cast<uint64_t>(q - static_cast<u128>(high) * Powers.Ten[18]);
+    char all[27];
+    if (count > 18)
+        writeNineDigits(all, static_cast<uint32_t>(high));
+    writeNineDigits(all + 9, static_cast<uint32_t>(low / 1000000000));
+    writeNineDigits(all + 18, static_cast<uint32_t>(low % 1000000000));
+    std::memcpy(out.Digits, all + 27 - count, static_cast<size_t>(count));
     out.Count = count;
     out.Exponent = k;
     return true;
@@ -176,11 +196,13 @@ TDecimalDigits SignificantDigits(long double x, int count)
         count = 1;
     if (count > 21)
         count = 21;
-    if (!std::isfinite(x) || x == 0)
-        return detail::SignificantDigitsByPrintf(x, count);
+    // One object returned from every path, built in the caller's place.
     TDecimalDigits out;
-    out.Negative = std::signbit(x);
-    if (fastDigits(std::fabs(x), count, out))
-        return out;
-    return detail::SignificantDigitsByPrintf(x, count);
+    if (std::isfinite(x) && x != 0) {
+        out.Negative = std::signbit(x);
+        if (fastDigits(std::fabs(x), count, out))
+            return out;
+    }
+    out = detail::SignificantDigitsByPrintf(x, count);
+    return out;
 }

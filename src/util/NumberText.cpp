@@ -4,6 +4,7 @@
 #include "DecimalDigits.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <clocale>
 #include <cmath>
@@ -123,14 +124,38 @@ int writeExponent(const TDecimalDigits &d, int maxSig, const TFormatSettings &fm
     return len;
 }
 
-int writeNumber(long double x, int decimals, int maxSig, const TFormatSettings &fmt, char16_t *out)
+int writeNumber(const TDecimalDigits &d, int decimals, int maxSig, const TFormatSettings &fmt,
+                char16_t *out)
 {
-    const TDecimalDigits d = SignificantDigits(x, MaxTextDigits);
     if (!d.Finite)
         return -1;
     if (!d.Zero && d.Exponent >= maxSig)
         return writeExponent(d, maxSig, fmt, out);
     return writeFixed(d, decimals, maxSig, fmt, out);
+}
+
+int writeNumber(long double x, int decimals, int maxSig, const TFormatSettings &fmt, char16_t *out)
+{
+    return writeNumber(SignificantDigits(x, MaxTextDigits), decimals, maxSig, fmt, out);
+}
+
+// What writeFixed writes with `decimals` decimals, as a whole number of 10^-decimals, when
+// every digit it keeps is one of the 18 significant digits of d; false otherwise.
+bool fixedUnits(const TDecimalDigits &d, int decimals, uint64_t &units)
+{
+    if (d.Zero) {
+        units = 0;
+        return true;
+    }
+    const int keep = d.Exponent + decimals + 1; // the digits at 10^-decimals and above
+    if (keep > d.Count || d.Count > MaxTextDigits)
+        return false;
+    units = 0;
+    for (int i = 0; i < keep; ++i)
+        units = units * 10 + uint64_t(d.Digits[i] - '0');
+    if (keep >= 0 && keep < d.Count && d.Digits[keep] >= '5')
+        ++units; // at most 10^18: no overflow
+    return true;
 }
 
 QString zeroText(int decimals, const TFormatSettings &fmt)
@@ -143,9 +168,62 @@ QString zeroText(int decimals, const TFormatSettings &fmt)
     return text;
 }
 
+// Powers of ten that the extended format holds exactly (5^27 < 2^64).
+constexpr int ExactPowersOfTen = 28;
+constexpr std::array<long double, ExactPowersOfTen> exactPowersOfTen()
+{
+    std::array<long double, ExactPowersOfTen> powers{};
+    long double p = 1;
+    for (long double &power : powers) {
+        power = p;
+        p *= 10;
+    }
+    return powers;
+}
+constexpr std::array<long double, ExactPowersOfTen> PowersOfTen = exactPowersOfTen();
+
+// "-123.45" with at most 19 significant digits and no exponent: the digits as a whole number
+// and one division by an exact power of ten, which rounds the exact quotient once, to the
+// nearest, as strtold does. False for any other text.
+bool parseShortDecimal(const char *text, long double &value)
+{
+    const char *p = text;
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+')
+        ++p;
+    uint64_t digits = 0;
+    int significant = 0;
+    int decimals = -1; // digits after the point, -1 before it
+    bool any = false;
+    for (; *p; ++p) {
+        if (*p == '.' && decimals < 0) {
+            decimals = 0;
+            continue;
+        }
+        if (*p < '0' || *p > '9')
+            return false;
+        any = true;
+        if (decimals >= 0)
+            ++decimals;
+        if (digits == 0 && *p == '0')
+            continue;
+        if (++significant > 19)
+            return false;
+        digits = digits * 10 + uint64_t(*p - '0');
+    }
+    if (!any || decimals >= ExactPowersOfTen)
+        return false;
+    const long double magnitude =
+        decimals > 0 ? (long double)digits / PowersOfTen[size_t(decimals)] : (long double)digits;
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
 // Reads a plain ASCII number ("-12.5e3") in the "C" locale; false on overflow.
 bool parseAscii(const char *text, long double &value)
 {
+    if (parseShortDecimal(text, value))
+        return true;
     errno = 0;
     char *end = nullptr;
     const long double v = strtold_l(text, &end, cLocale());
@@ -359,9 +437,17 @@ long double RoundDecimals(long double x, int n)
 {
     // The value of NumberToText(x, n) read back, without building the locale's text.
     n = std::clamp(n, 0, 18);
+    const TDecimalDigits d = SignificantDigits(x, MaxTextDigits);
+    uint64_t units = 0;
+    if (d.Finite && fixedUnits(d, n, units)) {
+        // The text would be those units with n decimals, which reads back as one division by
+        // an exact power of ten; a text of zeros reads back as +0.
+        const long double value = (long double)units / PowersOfTen[size_t(n)];
+        return d.Negative && units != 0 ? -value : value;
+    }
     const TFormatSettings plain{QChar(u'.'), QChar()};
     char16_t buf[64];
-    const int len = writeNumber(x, n, MaxTextDigits, plain, buf);
+    const int len = writeNumber(d, n, MaxTextDigits, plain, buf);
     if (len < 0)
         return 0;
     char ascii[64];
@@ -414,42 +500,63 @@ QString ReverseText(QStringView text)
     return out;
 }
 
-QString NumberToSignificantText(long double x, int digits, QChar decimalSeparator)
+namespace {
+
+// The significant text of x into out (room for 64 characters); returns its length.
+template<typename Char>
+int writeSignificant(long double x, int digits, Char decimalSeparator, Char *out)
 {
     const TDecimalDigits d = SignificantDigits(x, std::clamp(digits, 1, 21));
-    if (!d.Finite)
-        return QStringLiteral("0");
-    if (d.Zero)
-        return QStringLiteral("0");
+    if (!d.Finite || d.Zero) {
+        out[0] = '0';
+        return 1;
+    }
     int count = d.Count;
     while (count > 1 && d.Digits[count - 1] == '0')
         --count;
-    QString text;
+    int len = 0;
     if (d.Negative)
-        text += u'-';
+        out[len++] = '-';
     const int k = d.Exponent;
     if (k < -6 || k > 24) {
-        TFormatSettings fmt{decimalSeparator, QChar()};
+        TFormatSettings fmt{QChar(char16_t(decimalSeparator)), QChar()};
         TDecimalDigits trimmed = d;
         trimmed.Negative = false;
-        char16_t buf[64];
-        const int len = writeExponent(trimmed, count, fmt, buf);
-        return text + QString(reinterpret_cast<const QChar *>(buf), len);
+        char16_t exponent[64];
+        const int written = writeExponent(trimmed, count, fmt, exponent);
+        std::copy(exponent, exponent + written, out + len);
+        return len + written;
     }
     if (k < 0) {
-        text += u'0';
-        text += decimalSeparator;
-        text += QString(-k - 1, u'0');
+        out[len++] = '0';
+        out[len++] = decimalSeparator;
+        for (int i = 0; i < -k - 1; ++i)
+            out[len++] = '0';
         for (int i = 0; i < count; ++i)
-            text += QLatin1Char(d.Digits[i]);
-        return text;
+            out[len++] = Char(d.Digits[i]);
+        return len;
     }
     for (int i = 0; i <= k; ++i)
-        text += i < count ? QLatin1Char(d.Digits[i]) : QChar(u'0');
+        out[len++] = i < count ? Char(d.Digits[i]) : Char('0');
     if (count > k + 1) {
-        text += decimalSeparator;
+        out[len++] = decimalSeparator;
         for (int i = k + 1; i < count; ++i)
-            text += QLatin1Char(d.Digits[i]);
+            out[len++] = Char(d.Digits[i]);
     }
-    return text;
+    return len;
+}
+
+} // namespace
+
+QString NumberToSignificantText(long double x, int digits, QChar decimalSeparator)
+{
+    char16_t buf[64];
+    const int len = writeSignificant(x, digits, char16_t(decimalSeparator.unicode()), buf);
+    return QString(reinterpret_cast<const QChar *>(buf), len);
+}
+
+void AppendSignificantText(std::string &out, long double x, int digits, char decimalSeparator)
+{
+    char ascii[64]; // digits, sign, separator and 'E' only
+    out.append(ascii, size_t(writeSignificant(x, digits, decimalSeparator, ascii)));
 }

@@ -7,6 +7,7 @@
 #include <QStringView>
 
 #include <cstdint>
+#include <string>
 
 // The separators of a number format. A null ThousandSeparator means no grouping.
 struct TFormatSettings
@@ -54,3 +55,5 @@ QString ReverseText(QStringView text);
 // x with `digits` significant digits (1 to 21), trailing zeros dropped, never grouped:
 // the exact value of an amount for scripts and tests ("1259.9999999999999999").
 QString NumberToSignificantText(long double x, int digits, QChar decimalSeparator = u'.');
+// The same text appended to `out`, for an ASCII decimal separator.
+void AppendSignificantText(std::string &out, long double x, int digits, char decimalSeparator);

@@ -5,9 +5,13 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QUrl>
+
+#include <pwd.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -42,4 +46,19 @@ QString GetDocumentsFolder()
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         return {};
     return QDir::cleanPath(folder);
+}
+
+QString SaveDialogFolder()
+{
+    const QString documents = GetDocumentsFolder();
+    if (!documents.isEmpty())
+        return documents;
+    QStringList homes{qEnvironmentVariable("HOME")};
+    if (const passwd *account = getpwuid(geteuid()))
+        homes.append(QFile::decodeName(account->pw_dir));
+    for (const QString &home : homes) {
+        if (!home.isEmpty() && QFileInfo(home).isDir())
+            return QDir::cleanPath(home);
+    }
+    return QDir::rootPath();
 }

@@ -15,3 +15,7 @@ void OpenAddress(QWidget *owner, const QString &address, const QString &failureT
 
 // The user's documents folder (XDG user directories), empty when it does not exist.
 QString GetDocumentsFolder();
+// Where a save dialog starts: the documents folder; without one, the home folder (HOME, or the
+// account's home when HOME is unset or missing); without any, the root folder. Never the
+// working folder, which for a program started from the menu is anywhere.
+QString SaveDialogFolder();

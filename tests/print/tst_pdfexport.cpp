@@ -31,6 +31,7 @@
 using namespace Qt::Literals::StringLiterals;
 
 Q_DECLARE_METATYPE(TCalcRequest)
+Q_DECLARE_METATYPE(TReport)
 
 namespace {
 
@@ -244,6 +245,27 @@ void checkReportPdf(const QString &file, const QString &documentName)
              (QStringList{u"1489"_s, u"2105"_s, u"rgb"_s, u"3"_s, u"8"_s}));
 }
 
+// The lines pdftotext reads in a PDF, blanks run together; empty lines left out.
+QStringList pdfTextLines(const QString &file)
+{
+    const TRun text = run(u"pdftotext"_s, {u"-enc"_s, u"UTF-8"_s, file, u"-"_s});
+    QStringList lines;
+    for (const QString &line : QString::fromUtf8(text.Out).split(u'\n')) {
+        if (!line.simplified().isEmpty())
+            lines.append(line.simplified());
+    }
+    return lines;
+}
+
+// The lines of a recorded page as a reader of its PDF gets them: no-break spaces are spaces.
+QStringList searchableLines(const TRecordedPage &page)
+{
+    QStringList lines;
+    for (QString line : page.TextLines())
+        lines.append(line.replace(QChar(0x202F), u' ').replace(QChar(0x00A0), u' ').simplified());
+    return lines;
+}
+
 QStringList entriesOf(const QString &folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
@@ -335,6 +357,8 @@ private slots:
     void neverReadsPastTheEnd();
     void exportsOnePage();
     void exportsOnePagePerRecordedPage();
+    void textReadsAsTheReport_data();
+    void textReadsAsTheReport();
     void exportFailures();
     void fileNames_data();
     void fileNames();
@@ -358,7 +382,8 @@ void TestPdfExport::initTestCase()
 {
     PinFrenchLocale();
     QVERIFY(m_runtime.isValid());
-    for (const QString &tool : {u"qpdf"_s, u"pdfinfo"_s, u"pdfimages"_s, u"pdftoppm"_s})
+    for (const QString &tool :
+         {u"qpdf"_s, u"pdfinfo"_s, u"pdfimages"_s, u"pdftoppm"_s, u"pdftotext"_s, u"pdffonts"_s})
         QVERIFY2(run(tool, {u"-v"_s}).Started,
                  qPrintable(tool + u" is missing: scripts/install-deps.sh installs it"_s));
 }
@@ -595,6 +620,74 @@ void TestPdfExport::exportsOnePagePerRecordedPage()
     QCOMPARE(images.at(1).at(0), u"2"_s);
 }
 
+void TestPdfExport::textReadsAsTheReport_data()
+{
+    QTest::addColumn<TReport>("report");
+    QTest::addColumn<bool>("a5"); // on an A5 sheet, where the report shrinks to fit
+    QTest::addColumn<QString>("searched");
+
+    QTest::newRow("mileage worked example") << kmWorkedExample() << false << u"3 751 Euros"_s;
+    QTest::newRow("fuel worked example")
+        << MakeFuelReport(FuelWorkedExample()) << false << u"Carburant : Gazole"_s;
+    QTest::newRow("mileage on A5") << kmWorkedExample() << true << u"= 3 751,20 Euros"_s;
+}
+
+void TestPdfExport::textReadsAsTheReport()
+{
+    QFETCH(TReport, report);
+    QFETCH(bool, a5);
+    QFETCH(QString, searched);
+
+    TDeviceCaps caps = VirtualA4Sheet();
+    if (a5) {
+        caps.HorzSizeMm = 148;
+        caps.VertSizeMm = 210;
+        caps.PhysicalWidth = 3496;
+        caps.PhysicalHeight = 4961;
+        caps.Printable = QRect(0, 0, 3496, 4961);
+    }
+    auto page = std::make_shared<TRecordedPage>();
+    RecordReport(*page, report, caps);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QByteArray pdf;
+    QString error;
+    QVERIFY2(RenderPagesToPdf({page}, 180, report.Title, QDateTime::currentDateTime(), pdf, error),
+             qPrintable(error));
+    const QString file = dir.filePath(u"rapport.pdf"_s);
+    QVERIFY(WriteBytes(file, pdf));
+
+    // Every line of the report, in order, with its accents, apostrophes and thousands.
+    const QStringList lines = pdfTextLines(file);
+    QCOMPARE(lines, searchableLines(*page));
+    QCOMPARE(lines.size(), report.Details.size() + 2);
+    QVERIFY2(lines.filter(searched).size() == 1, qPrintable(lines.join(u'\n')));
+    QVERIFY(pdf.contains("/Lang (fr-FR)"));
+    QCOMPARE(pdfInfo(file).value(u"Title"_s), report.Title);
+    const QString fonts = QString::fromUtf8(run(u"pdffonts"_s, {file}).Out);
+    QVERIFY2(fonts.contains(QRegularExpression(u"\nHelvetica +Type 1 +WinAnsi"_s)) &&
+                 fonts.contains(QRegularExpression(u"\nHelvetica-Bold +Type 1 +WinAnsi"_s)),
+             qPrintable(fonts));
+
+    // The text shows nothing: the page looks exactly as its picture alone does.
+    TPdfDocument pictureOnly;
+    const QSize sheet = PageSizeAtDpi(caps, 180);
+    const QSize points((sheet.width() * 72 + 179) / 180, (sheet.height() * 72 + 179) / 180);
+    pictureOnly.SetDefaultPageSize(points.width(), points.height());
+    pictureOnly.AddPage();
+    QImage picture(sheet, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    page->ReplayStretched(painter, QRectF(QPointF(0, 0), QSizeF(sheet)));
+    painter.end();
+    DrawPdfImage(pictureOnly, 0, 0, points.width(), points.height(), EncodePng(picture), u"img0"_s);
+    const QString bare = dir.filePath(u"image.pdf"_s);
+    QVERIFY(WriteBytes(bare, pictureOnly.ToBytes()));
+    for (const QString &name : {file, bare})
+        QCOMPARE(run(u"pdftoppm"_s, {u"-r"_s, u"72"_s, u"-png"_s, name, name}).Status, 0);
+    QCOMPARE(QImage(file + u"-1.png"_s), QImage(bare + u"-1.png"_s));
+}
+
 void TestPdfExport::exportFailures()
 {
     QByteArray pdf;
@@ -801,9 +894,10 @@ void TestPdfExport::commandLineWritesReport()
              qPrintable(error));
     QCOMPARE(result.Shown, shown);
     QByteArray pdf;
-    QVERIFY(RenderPagesToPdf({recordedPage(RequestReport(request, result))}, 180, documentName,
-                             QDateTime::currentDateTime(), pdf, error));
+    const auto page = recordedPage(RequestReport(request, result));
+    QVERIFY(RenderPagesToPdf({page}, 180, documentName, QDateTime::currentDateTime(), pdf, error));
     QVERIFY(withoutCreationDate(BytesOf(file)) == withoutCreationDate(pdf));
+    QCOMPARE(pdfTextLines(file), searchableLines(*page));
 }
 
 void TestPdfExport::commandLineRefusals_data()

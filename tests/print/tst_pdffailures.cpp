@@ -22,7 +22,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <pwd.h>
 #include <sys/mount.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -198,24 +200,26 @@ void TestPdfFailures::checkWritten(TPlace place, bool saved)
 void TestPdfFailures::previewExport_data()
 {
     QTest::addColumn<TPlace>("place");
-    QTest::addColumn<bool>("inDocuments"); // the save dialog opens on the documents folder
+    QTest::addColumn<QString>("startsIn"); // where the save dialog opens; "account": the
+                                           // home of the user's account
     QTest::addColumn<QStringList>("answers");
     QTest::addColumn<QString>("error"); // the cause in the error message; empty: saved
 
     QTest::newRow("documents folder read-only")
-        << plReadOnlyDocuments << true << QStringList{u"OK"_s} << ReadOnlyText;
+        << plReadOnlyDocuments << u"~/Documents"_s << QStringList{u"OK"_s} << ReadOnlyText;
     QTest::newRow("documents folder read-only, replacing the report")
-        << plReadOnlyDocumentsWithFile << true << QStringList{u"&Oui"_s, u"OK"_s} << ReadOnlyText;
-    // With no documents folder the dialog starts where Qt starts it (the folder last visited
-    // in this run, or the working folder); the name typed is then a whole path.
-    QTest::newRow("no documents folder") << plNoDocuments << false << QStringList() << QString();
-    QTest::newRow("HOME unset") << plNoHome << false << QStringList() << QString();
+        << plReadOnlyDocumentsWithFile << u"~/Documents"_s << QStringList{u"&Oui"_s, u"OK"_s}
+        << ReadOnlyText;
+    // Without a documents folder the dialog starts in the home folder, never in the working
+    // folder; the name typed there is a whole path.
+    QTest::newRow("no documents folder") << plNoDocuments << u"~"_s << QStringList() << QString();
+    QTest::newRow("HOME unset") << plNoHome << u"account"_s << QStringList() << QString();
 }
 
 void TestPdfFailures::previewExport()
 {
     QFETCH(TPlace, place);
-    QFETCH(bool, inDocuments);
+    QFETCH(QString, startsIn);
     QFETCH(QStringList, answers);
     QFETCH(QString, error);
 
@@ -230,6 +234,7 @@ void TestPdfFailures::previewExport()
     QVERIFY(QTest::qWaitForWindowActive(&preview));
 
     QString folder;
+    const bool inDocuments = startsIn == u"~/Documents"_s;
     const QString typed = inDocuments ? u"rapport.pdf"_s : m_work->filePath(u"rapport.pdf"_s);
     m_dialogs->expect([&folder, typed](QWidget *dialog) {
         auto *files = qobject_cast<QFileDialog *>(dialog);
@@ -255,10 +260,10 @@ void TestPdfFailures::previewExport()
     QTest::mouseClick(preview.findChild<QToolButton *>(u"B_SavePdf"_s), Qt::LeftButton);
 
     QCOMPARE(m_dialogs->handled(), 1 + answers.size());
-    if (inDocuments)
-        QCOMPARE(folder, m_documents);
-    else
-        QVERIFY2(QFileInfo(folder).isDir(), qPrintable(folder));
+    const passwd *account = getpwuid(geteuid());
+    QVERIFY(account);
+    QCOMPARE(folder, startsIn == u"account"_s ? QFile::decodeName(account->pw_dir)
+                                              : startsIn.replace(u'~', m_home->path()));
     if (!error.isEmpty()) {
         const TShownMessage &shown = messages.last();
         QCOMPARE(shown.caption, u"Erreur"_s);

@@ -181,6 +181,8 @@ private slots:
     void exportPdf();
     void commandLinePrint_data();
     void commandLinePrint();
+    void commandLinePdfOnThePrintersPaper_data();
+    void commandLinePdfOnThePrintersPaper();
     void setupFromPrinterDialog_data();
     void setupFromPrinterDialog();
     void landscapeSetupOutlivesReset();
@@ -911,6 +913,52 @@ void TestPrinting::commandLinePrint()
         const QList<TCupsJob> sent = m_cups->Jobs(mark);
         QVERIFY2(sent.isEmpty(), qPrintable(TCupsServer::Describe(sent)));
     }
+}
+
+void TestPrinting::commandLinePdfOnThePrintersPaper_data()
+{
+    QTest::addColumn<QString>("printer"); // --printer NOM; none when empty
+    QTest::addColumn<QSizeF>("points");   // the PDF's page
+
+    // Letter's 13200 dots at 1200 dpi make 1981 pixels at 180 dpi once the quotient of the
+    // resolutions is rounded up, 793 points.
+    QTest::newRow("a queue on Letter paper") << u"VemoraLetter"_s << QSizeF(612, 793);
+    QTest::newRow("a queue on A4 paper") << Queue << QSizeF(596, 842);
+    QTest::newRow("no printer named, the default on Letter") << QString() << QSizeF(596, 842);
+}
+
+void TestPrinting::commandLinePdfOnThePrintersPaper()
+{
+    QFETCH(QString, printer);
+    QFETCH(QSizeF, points);
+
+    const QString letter = u"VemoraLetter"_s;
+    const auto remove = qScopeGuard([this, letter] {
+        m_cups->Administer(u"lpadmin"_s, {u"-d"_s, Queue});
+        m_cups->RemoveQueue(letter);
+    });
+    QVERIFY2(
+        m_cups->AddQueue(letter) &&
+            m_cups->Administer(u"lpadmin"_s, {u"-p"_s, letter, u"-o"_s, u"PageSize=Letter"_s}) &&
+            m_cups->Administer(u"lpadmin"_s, {u"-d"_s, letter}),
+        qPrintable(m_cups->Error()));
+    QTemporaryDir folder; // also XDG_RUNTIME_DIR, so that only the program's messages are seen
+    QVERIFY(folder.isValid());
+    QProcess calc;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"CUPS_SERVER"_s, m_cups->Socket());
+    environment.insert(u"XDG_RUNTIME_DIR"_s, folder.path());
+    calc.setProcessEnvironment(environment);
+    const QString file = folder.filePath(u"rapport.pdf"_s);
+    QStringList args{u"km"_s, u"--kind"_s, u"0"_s, u"--distance"_s, u"12000"_s, u"--pdf"_s, file};
+    if (!printer.isEmpty())
+        args << u"--printer"_s << printer;
+    calc.start(QString::fromUtf8(VEMORA_CALC), args);
+    QVERIFY(calc.waitForFinished(60000));
+    QVERIFY2(calc.exitCode() == 0, calc.readAllStandardError().constData());
+    const QString size = PdfInfo(file).value(u"Page size"_s);
+    QVERIFY2(size.startsWith(u"%1 x %2 pts"_s.arg(points.width()).arg(points.height())),
+             qPrintable(size));
 }
 
 TCupsJob TestPrinting::waitForOneJob(int mark)

@@ -91,6 +91,11 @@ void TestNumberText::roundDecimals_data()
     QTest::newRow("half a kilometre") << 1234.5L << 0 << 1235.0L;
     QTest::newRow("negative half") << -2.5L << 0 << -3.0L;
     QTest::newRow("large value through exponent form") << 1.5e19L << 0 << 1.5e19L;
+    QTest::newRow("all eighteen digits kept") << 123456789012.345678L << 6 << 123456789012.345678L;
+    QTest::newRow("more decimals than eighteen digits hold")
+        << 1234567890123.4567L << 6 << 1234567890123.4567L;
+    QTest::newRow("negative value rounding to zero reads back positive") << -0.0004L << 3 << 0.0L;
+    QTest::newRow("carry past the kept digits") << 99999.9996L << 3 << 100000.0L;
 }
 
 void TestNumberText::roundDecimals()
@@ -99,6 +104,7 @@ void TestNumberText::roundDecimals()
     QFETCH(int, decimals);
     QFETCH(long double, expected);
     QCOMPARE(RoundDecimals(value, decimals), expected);
+    QCOMPARE(std::signbit(RoundDecimals(value, decimals)), std::signbit(expected));
     // The shortcut must agree with the text route it stands for.
     QCOMPARE(RoundDecimals(value, decimals), TextToNumber(NumberToText(value, decimals)));
 }
@@ -121,6 +127,14 @@ void TestNumberText::textToNumber_data()
     QTest::newRow("leading zeros") << u"0012,50"_s << true << 12.5L;
     QTest::newRow("separator anywhere is dropped") << Fr(u"1 2 3"_s) << true << 123.0L;
     QTest::newRow("underflow reads as zero") << u"1e-5000"_s << true << 0.0L;
+    QTest::newRow("minus zero") << u"-0"_s << true << -0.0L;
+    QTest::newRow("nineteen significant digits")
+        << u"1234567890123456789"_s << true << 1234567890123456789.0L;
+    QTest::newRow("twenty significant digits")
+        << u"12345678901234567891"_s << true << 12345678901234567891.0L;
+    QTest::newRow("twenty-eight decimals") << u"0,0000000000000000000000000001"_s << true << 1e-28L;
+    QTest::newRow("twenty decimals after leading zeros")
+        << u"0,00000000000000000001"_s << true << 1e-20L;
     QTest::newRow("lone minus") << u"-"_s << false << 0.0L;
     QTest::newRow("trailing letters") << u"12abc"_s << false << 0.0L;
     QTest::newRow("point instead of comma") << u"1.5"_s << false << 0.0L;
@@ -147,6 +161,7 @@ void TestNumberText::textToNumber()
     if (isNumber)
         QCOMPARE(value, expected);
     QCOMPARE(TextToNumber(text), expected);
+    QCOMPARE(std::signbit(TextToNumber(text)), std::signbit(expected));
 }
 
 void TestNumberText::numberToShortText_data()

@@ -8,6 +8,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -19,6 +20,9 @@
 #include <random>
 #include <utility>
 #include <vector>
+
+#include <pwd.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -77,6 +81,8 @@ private slots:
     void documentsFolder();
     void documentsFolderMissing_data();
     void documentsFolderMissing();
+    void saveDialogFolder_data();
+    void saveDialogFolder();
 
     void urlEncode_data();
     void urlEncode();
@@ -265,6 +271,42 @@ void TestShellHelpers::documentsFolderMissing()
     }
 
     QCOMPARE(GetDocumentsFolder(), QString());
+}
+
+void TestShellHelpers::saveDialogFolder_data()
+{
+    QTest::addColumn<QString>("home");     // HOME: "~" the test's home, empty unset
+    QTest::addColumn<bool>("documents");   // the home holds a Documents folder
+    QTest::addColumn<QString>("startsIn"); // "account" is the home of the user's account
+
+    QTest::newRow("documents folder present") << u"~"_s << true << u"~/Documents"_s;
+    QTest::newRow("documents folder absent") << u"~"_s << false << u"~"_s;
+    QTest::newRow("HOME a folder that does not exist") << u"~/absent"_s << false << u"account"_s;
+    QTest::newRow("HOME unset") << QString() << false << u"account"_s;
+}
+
+void TestShellHelpers::saveDialogFolder()
+{
+    QFETCH(QString, home);
+    QFETCH(bool, documents);
+    QFETCH(QString, startsIn);
+
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    TEnvironment environment;
+    QVERIFY(pointHomeAt(folder, environment, QByteArray()));
+    if (home.isEmpty())
+        environment.unset("HOME");
+    else
+        environment.set("HOME", home.replace(u'~', folder.path()));
+    if (documents)
+        QVERIFY(QDir(folder.path()).mkpath(u"Documents"_s));
+    const passwd *account = getpwuid(geteuid());
+    QVERIFY(account && QFileInfo(QFile::decodeName(account->pw_dir)).isDir());
+    const QString expected = startsIn == u"account"_s ? QFile::decodeName(account->pw_dir)
+                                                      : startsIn.replace(u'~', folder.path());
+
+    QCOMPARE(SaveDialogFolder(), QDir::cleanPath(expected));
 }
 
 void TestShellHelpers::urlEncode_data()
