@@ -68,6 +68,8 @@ char winAnsi(char16_t c)
         0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
     if (isNoBreakSpace(c))
         return ' ';
+    if (c == 0x2212 || c == 0x2011) // the minus sign and the no-break hyphen, as a hyphen
+        return '-';
     if ((c >= 0x20 && c < 0x7F) || (c >= 0xA1 && c <= 0xFF))
         return char(c);
     for (int i = 0; i < 32; ++i) {
