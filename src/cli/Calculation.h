@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Classifications.h"
+#include "PublishedScales.h"
 #include "UDeclar.h"
 
 #include <QString>
@@ -52,6 +53,14 @@ struct TInputNames
 // bad request returns false with the French reason in `error`.
 bool ComputeRequest(TCalcRequest &request, const TInputNames &names, TCalcResult &result,
                     QString &error);
+// The same with what is published for the request's year, looked up once by the caller.
+bool ComputeRequest(TCalcRequest &request, const TPublishedYear &published,
+                    const TInputNames &names, TCalcResult &result, QString &error);
+
+// A number of the request as the window's field reads it: readable, not negative, and small
+// enough to be written out once rounded to `decimals`; `name` names it in the messages.
+bool ReadNumberInput(const QString &text, const QString &name, int decimals, long double &value,
+                     QString &error);
 
 // Whole numbers of the options and of the batch (year, kind, power, days...): blanks around,
 // an optional '+', digits only.
@@ -73,7 +82,11 @@ bool ReadYesNo(QStringView text, bool &yes);
 // The detail report of a computed request, as the calculator page would print it.
 struct TReport;
 TReport RequestReport(const TCalcRequest &request, const TCalcResult &result);
+TReport RequestReport(const TCalcRequest &request, const TPublishedYear &published,
+                      const TCalcResult &result);
 
 // The number text of scripts: `digits` significant digits, '.' as decimal separator.
 QString JsonNumber(long double x);
+// A text as a JSON string, quoted and escaped.
+QString JsonString(const QString &text);
 QString ResultToJson(const TCalcRequest &request, const TCalcResult &result);
