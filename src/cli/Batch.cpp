@@ -3,6 +3,7 @@
 
 #include "Calculation.h"
 #include "NumberText.h"
+#include "RealCostsBatch.h"
 
 #include <QString>
 
@@ -197,6 +198,45 @@ void appendText(std::string &line, const QString &text, char separator)
     AppendCsvField(line, std::string_view(bytes.constData(), size_t(bytes.size())), separator);
 }
 
+// The columns a row adds before erreur: taux, forfait, montant and affiche of its scale, then
+// those of the comparisons when the file has them; false with the reason.
+bool computeRow(const std::vector<std::string_view> &fields,
+                const std::array<int, ColumnCount> &columns, const TRealCostsRows &realCosts,
+                const TInputNames &names, QStringList &added, QString &error)
+{
+    TCalcRequest request;
+    TCalcResult result;
+    QStringList compared(realCosts.ResultColumns().size());
+    bool scaled = true;
+    const int calcul = columns[colCalcul];
+    if (size_t(calcul) < fields.size() && TRealCostsRows::IsRow(fields[size_t(calcul)])) {
+        // The vehicle of a comparison is read as a row of the scale its bareme column names.
+        std::array<int, ColumnCount> vehicle = columns;
+        vehicle[colCalcul] = realCosts.ScaleColumn();
+        TRealCostsRequest comparison;
+        TRealCostsCalc calc;
+        if (!realCosts.Compute(
+                fields, names,
+                [&](TCalcRequest &r, QString &e) { return readRow(fields, vehicle, r, e); },
+                comparison, calc, error))
+            return false;
+        compared = TRealCostsRows::ResultFields(calc);
+        scaled = comparison.VehicleFromScale;
+        request = comparison.Vehicle;
+        result = calc.Vehicle;
+    } else if (!readRow(fields, columns, request, error) ||
+               !ComputeRequest(request, names, result, error)) {
+        return false;
+    }
+    added = scaled
+                ? QStringList{columnNumber(result.Rate, 18),
+                              request.Type == tcKmCost ? columnNumber(result.Fixed, 18) : QString(),
+                              columnNumber(result.Amount, 20), result.Shown}
+                : QStringList(4);
+    added += compared;
+    return true;
+}
+
 } // namespace
 
 int RunBatch(const TByteSource &input, const TSink &out, const TSink &err)
@@ -237,8 +277,10 @@ int RunBatch(const TByteSource &input, const TSink &out, const TSink &err)
                 columns[c] = int(i);
         }
     }
+    // A file of comparisons alone needs no vehicle columns.
+    const TRealCostsRows realCosts(header);
     for (TColumn c : {colCalcul, colType, colDistance}) {
-        if (columns[c] < 0) {
+        if (columns[c] < 0 && (c == colCalcul || !realCosts.Present())) {
             return fail(u"ligne %1 : colonne « %2 » absente de l'en-tête"_s.arg(reader.Line())
                             .arg(QString::fromLatin1(ColumnNames[c].data(),
                                                      qsizetype(ColumnNames[c].size()))));
@@ -251,16 +293,21 @@ int RunBatch(const TByteSource &input, const TSink &out, const TSink &err)
             line.append(sep);
         AppendCsvField(line, header[i], separator);
     }
-    for (std::string_view name : {"taux", "forfait", "montant", "affiche", "erreur"}) {
+    for (std::string_view name : {"taux", "forfait", "montant", "affiche"}) {
         line.append(sep);
         line.append(name);
     }
+    for (std::string_view name : realCosts.ResultColumns()) {
+        line.append(sep);
+        line.append(name);
+    }
+    line.append(sep);
+    line.append("erreur");
     line.push_back('\n');
 
     const TInputNames names{u"distance"_s, u"distance par jour"_s, u"jours"_s};
     int status = esDone;
-    TCalcRequest request;
-    TCalcResult result;
+    QStringList added;
     QString error;
     while (output.lineDone()) {
         record = reader.Next();
@@ -279,17 +326,12 @@ int RunBatch(const TByteSource &input, const TSink &out, const TSink &err)
                     line.append(sep);
                 AppendCsvField(line, fields[i], separator);
             }
-            if (readRow(fields, columns, request, error) &&
-                ComputeRequest(request, names, result, error)) {
-                const QString added[] = {columnNumber(result.Rate, 18),
-                                         request.Type == tcKmCost ? columnNumber(result.Fixed, 18)
-                                                                  : QString(),
-                                         columnNumber(result.Amount, 20), result.Shown, QString()};
-                for (const QString &text : added) {
+            if (computeRow(fields, columns, realCosts, names, added, error)) {
+                for (const QString &text : std::as_const(added)) {
                     line.append(sep);
                     appendText(line, text, separator);
                 }
-                line.push_back('\n');
+                line.append(sep).push_back('\n');
                 continue;
             }
         } else {
@@ -301,7 +343,7 @@ int RunBatch(const TByteSource &input, const TSink &out, const TSink &err)
                         : u"guillemet ouvert jamais fermé : la fin du fichier n'est pas lue"_s;
         }
         status = esRowsInError;
-        for (int i = 0; i < 5; ++i)
+        for (size_t i = 0; i < 5 + realCosts.ResultColumns().size(); ++i)
             line.append(sep);
         appendText(line, error, separator);
         line.push_back('\n');
