@@ -48,8 +48,9 @@ const char16_t *const UsageText =
     u"               repas, prix_repas, titres_restaurant, teletravail_jours,\n"
     u"               teletravail_reel, autres_frais, allocations, taux_marginal\n"
     u"\n"
-    u"  --year A       année des revenus : km %1, fuel %2, frais-reels %6 ;\n"
-    u"                 par défaut la plus récente (km %4, fuel %5, frais-reels %7)\n"
+    u"  --year A       année des revenus : km %1, fuel %2,\n"
+    u"                 frais-reels %6 ; par défaut la plus récente\n"
+    u"                 (km %4, fuel %5, frais-reels %7)\n"
     u"  --kind TYPE    km : automobile, moto ou cyclomoteur ; fuel : voiture ou deux-roues\n"
     u"                 (ou leur rang : km 0 à 5, électriques 3 à 5 ; fuel 0 ou 1)\n"
     u"  --electrique   véhicule électrique (km, à partir des revenus %3)\n"
@@ -127,9 +128,9 @@ int realCostsField(const QString &option)
 }
 
 // The options of the vehicle of frais-reels, which its scale reads.
-const QStringList VehicleOptions{
-    u"--kind"_s, u"--electrique"_s, u"--cv"_s,       u"--cc"_s,      u"--power"_s,
-    u"--fuel"_s, u"--employee"_s,   u"--distance"_s, u"--per-day"_s, u"--days"_s};
+constexpr QStringView VehicleOptions[] = {
+    u"--kind", u"--electrique", u"--cv",       u"--cc",      u"--power",
+    u"--fuel", u"--employee",   u"--distance", u"--per-day", u"--days"};
 
 // The vehicle's kind and its distance, given one way only.
 bool checkVehicleOptions(const QHash<QString, bool> &seen, TParsed &parsed, QString &error)
@@ -169,8 +170,8 @@ bool checkComparisonOptions(const QHash<QString, bool> &seen, TParsed &parsed, Q
         error = u"--frais-vehicule ne se combine pas avec --bareme"_s;
         return false;
     }
-    for (const QString &option : VehicleOptions) {
-        if (!seen.contains(option))
+    for (QStringView option : VehicleOptions) {
+        if (!seen.contains(option.toString()))
             continue;
         if (!comparison.VehicleFromScale) {
             error = u"%1 va avec --bareme km ou --bareme carburant"_s.arg(option);
