@@ -330,7 +330,7 @@ void checkBatch(std::string_view t, char separator, const TRecords &in)
     QList<QByteArray> errors = QByteArray::fromStdString(run.Err).split('\n');
     FUZZ_CHECK(errors.takeLast().isEmpty(), Shown(text(run.Err)));
     const size_t calcul = column("calcul");
-    const size_t bareme = column("bareme");
+    const size_t bareme = column("bareme"); // the header's size when it has none
     size_t row = 1;
     qsizetype reported = 0;
     for (auto r = header + 1; r != in.end(); ++r) {
@@ -357,10 +357,10 @@ void checkBatch(std::string_view t, char separator, const TRecords &in)
             // for a comparison, those of its vehicle's scale or none, then its results.
             const bool compared = r->Kind == TKind::Fields && calcul < r->Fields.size() &&
                                   isWord(r->Fields[calcul], "frais-reels");
-            const bool km = compared ? bareme < r->Fields.size() && isWord(r->Fields[bareme], "km")
+            const bool hasScale = bareme < header->Fields.size() && bareme < r->Fields.size();
+            const bool km = compared ? hasScale && isWord(r->Fields[bareme], "km")
                                      : calcul < r->Fields.size() && isWord(r->Fields[calcul], "km");
-            const bool scaled =
-                !compared || (bareme < r->Fields.size() && !isWord(r->Fields[bareme], ""));
+            const bool scaled = !compared || (hasScale && !isWord(r->Fields[bareme], ""));
             FUZZ_CHECK(r->Kind == TKind::Fields && calcul < r->Fields.size() &&
                            (!scaled ? empty(added, 4)
                                     : (isNumber(added[0], rate) &&
