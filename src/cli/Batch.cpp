@@ -3,6 +3,7 @@
 
 #include "Calculation.h"
 #include "NumberText.h"
+#include "RealCostsBatch.h"
 
 #include <QString>
 #include <QStringEncoder>
@@ -239,6 +240,39 @@ void appendText(std::string &line, const QString &text, char separator)
     AppendCsvField(line, std::string_view(bytes.constData(), size_t(bytes.size())), separator);
 }
 
+// A number of a comparison row's columns, written as text with the decimal comma.
+QString columnNumber(long double x, int digits)
+{
+    return NumberToSignificantText(x, digits, u',');
+}
+
+// The columns a comparison row adds before erreur: taux, forfait, montant and affiche of its
+// vehicle's scale (empty for a vehicle typed), then its results; false with the reason.
+bool computeComparison(const std::vector<std::string_view> &fields,
+                       const std::array<int, ColumnCount> &columns, const TRealCostsRows &realCosts,
+                       const TInputNames &names, QStringList &added, QString &error)
+{
+    // The vehicle is read as a row of the scale its bareme column names.
+    std::array<int, ColumnCount> vehicle = columns;
+    vehicle[colCalcul] = realCosts.ScaleColumn();
+    TRealCostsRequest comparison;
+    TRealCostsCalc calc;
+    if (!realCosts.Compute(
+            fields, names,
+            [&](TCalcRequest &r, QString &e) { return readRow(fields, vehicle, r, e); }, comparison,
+            calc, error))
+        return false;
+    const TCalcRequest &request = comparison.Vehicle;
+    const TCalcResult &result = calc.Vehicle;
+    added = comparison.VehicleFromScale
+                ? QStringList{columnNumber(result.Rate, 18),
+                              request.Type == tcKmCost ? columnNumber(result.Fixed, 18) : QString(),
+                              columnNumber(result.Amount, 20), result.Shown}
+                : QStringList(4);
+    added += TRealCostsRows::ResultFields(calc);
+    return true;
+}
+
 } // namespace
 
 int RunBatch(const TByteSource &input, const TSink &out, const TSink &err)
@@ -279,8 +313,10 @@ int RunBatch(const TByteSource &input, const TSink &out, const TSink &err)
                 columns[c] = int(i);
         }
     }
+    // A file of comparisons alone needs no vehicle columns.
+    const TRealCostsRows realCosts(header);
     for (TColumn c : {colCalcul, colType, colDistance}) {
-        if (columns[c] < 0) {
+        if (columns[c] < 0 && (c == colCalcul || !realCosts.Present())) {
             return fail(u"ligne %1 : colonne « %2 » absente de l'en-tête"_s.arg(reader.Line())
                             .arg(QString::fromLatin1(ColumnNames[c].data(),
                                                      qsizetype(ColumnNames[c].size()))));
@@ -293,10 +329,16 @@ int RunBatch(const TByteSource &input, const TSink &out, const TSink &err)
             line.append(sep);
         AppendCsvField(line, header[i], separator);
     }
-    for (std::string_view name : {"taux", "forfait", "montant", "affiche", "erreur"}) {
+    for (std::string_view name : {"taux", "forfait", "montant", "affiche"}) {
         line.append(sep);
         line.append(name);
     }
+    for (std::string_view name : realCosts.ResultColumns()) {
+        line.append(sep);
+        line.append(name);
+    }
+    line.append(sep);
+    line.append("erreur");
     line.push_back('\n');
 
     const TInputNames names{u"distance"_s, u"distance par jour"_s, u"jours"_s};
@@ -304,6 +346,7 @@ int RunBatch(const TByteSource &input, const TSink &out, const TSink &err)
     TCalcRequest request;
     TCalcResult result;
     TScaleCache scales;
+    QStringList added;
     QString error;
     while (output.lineDone()) {
         record = reader.Next();
@@ -322,8 +365,18 @@ int RunBatch(const TByteSource &input, const TSink &out, const TSink &err)
                     line.append(sep);
                 AppendCsvField(line, fields[i], separator);
             }
-            if (readRow(fields, columns, request, error) &&
-                ComputeRequest(request, names, result, error, &scales)) {
+            const int calcul = columns[colCalcul];
+            if (size_t(calcul) < fields.size() && TRealCostsRows::IsRow(fields[size_t(calcul)])) {
+                if (computeComparison(fields, columns, realCosts, names, added, error)) {
+                    for (const QString &text : std::as_const(added)) {
+                        line.append(sep);
+                        appendText(line, text, separator);
+                    }
+                    line.append(sep).push_back('\n');
+                    continue;
+                }
+            } else if (readRow(fields, columns, request, error) &&
+                       ComputeRequest(request, names, result, error, &scales)) {
                 line.append(sep);
                 appendNumber(line, result.Rate, 18, separator);
                 line.append(sep);
@@ -333,7 +386,8 @@ int RunBatch(const TByteSource &input, const TSink &out, const TSink &err)
                 appendNumber(line, result.Amount, 20, separator);
                 line.append(sep);
                 appendText(line, result.Shown, separator);
-                line.append(sep); // no error
+                // The comparisons' columns, empty, then no error.
+                line.append(realCosts.ResultColumns().size() + 1, separator);
                 line.push_back('\n');
                 continue;
             }
@@ -346,7 +400,7 @@ int RunBatch(const TByteSource &input, const TSink &out, const TSink &err)
                         : u"guillemet ouvert jamais fermé : la fin du fichier n'est pas lue"_s;
         }
         status = esRowsInError;
-        for (int i = 0; i < 5; ++i)
+        for (size_t i = 0; i < 5 + realCosts.ResultColumns().size(); ++i)
             line.append(sep);
         appendText(line, error, separator);
         line.push_back('\n');

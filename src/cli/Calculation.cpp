@@ -29,9 +29,9 @@ bool sameWord(QStringView text, QStringView word)
     return trimmed.size() == word.size() && trimmed.compare(word, Qt::CaseInsensitive) == 0;
 }
 
-// A distance of the request: readable, not negative, and small enough to be written out once
-// rounded as the page rounds it; `rounded` is that rounded value, what the page reads back from
-// `normalized`.
+// A number of the request: readable, not negative, and small enough to be written out once
+// rounded as the page rounds it; `normalized` is the text as the window's field holds it, and
+// `rounded` the value the page reads back from it.
 bool readInput(const QString &text, const QString &name, int decimals, QString &normalized,
                long double &rounded, QString &error)
 {
@@ -95,7 +95,7 @@ int powerFromCvOrCc(const TCalcRequest &r, QString &error)
 }
 
 // Turns the kind and the power into the ranks of the window's lists, then checks them.
-bool checkChoices(TCalcRequest &request, QString &error)
+bool checkChoices(TCalcRequest &request, const TPublishedYear &published, QString &error)
 {
     const bool byClass = request.Cv >= 0 || request.Cc >= 0;
     if (byClass && request.PowerGiven) {
@@ -103,17 +103,17 @@ bool checkChoices(TCalcRequest &request, QString &error)
         return false;
     }
     if (request.Type == tcKmCost) {
-        if (!IsKmYearOffered(request.Year)) {
+        if (!published.Km) {
             error = u"Année non proposée : %1 (barème kilométrique de %2)"_s.arg(
                 QString::number(request.Year), YearRangeText(tcKmCost));
             return false;
         }
         if (request.Electric && request.Kind >= vkThermalCar && request.Kind <= vkThermalMoped)
             request.Kind += vkElectricCar;
-        if (!IsVehicleKindOffered(request.Kind, request.Year)) {
+        if (!IsVehicleKindOffered(request.Kind, published.Km)) {
             error = u"Type de véhicule non proposé pour l'année %1 : %2 (de 0 à %3)"_s.arg(
                 QString::number(request.Year), QString::number(request.Kind),
-                QString::number(VehicleKindCount(request.Year) - 1));
+                QString::number(VehicleKindCount(published.Km) - 1));
             return false;
         }
         const TVehicleKind kind = TVehicleKind(request.Kind);
@@ -134,7 +134,7 @@ bool checkChoices(TCalcRequest &request, QString &error)
             request.Power = 0;
         return true;
     }
-    if (!IsFuelYearOffered(request.Year)) {
+    if (!published.Fuel) {
         error = u"Année non proposée : %1 (barème carburant de %2)"_s.arg(
             QString::number(request.Year), YearRangeText(tcFuelCost));
         return false;
@@ -219,6 +219,13 @@ void appendJsonString(QString &json, const QString &text)
 }
 
 } // namespace
+
+bool ReadNumberInput(const QString &text, const QString &name, int decimals, long double &value,
+                     QString &error)
+{
+    QString normalized;
+    return readInput(text, name, decimals, normalized, value, error);
+}
 
 bool ReadWholeNumber(QStringView text, int &value)
 {
@@ -314,22 +321,22 @@ bool ReadYesNo(QStringView text, bool &yes)
     return false;
 }
 
-const TKmScale &TScaleCache::Km(int year)
+const TKmScale &TScaleCache::Km(const TPublishedYear &year)
 {
-    auto found = m_km.find(year);
+    auto found = m_km.find(year.Year);
     if (found == m_km.end()) {
-        found = m_km.emplace(year, TKmScale{}).first;
-        BuildKmScale(found->second, year);
+        found = m_km.emplace(year.Year, TKmScale{}).first;
+        BuildKmScale(found->second, *year.Km);
     }
     return found->second;
 }
 
-const TFuelScale &TScaleCache::Fuel(int year)
+const TFuelScale &TScaleCache::Fuel(const TPublishedYear &year)
 {
-    auto found = m_fuel.find(year);
+    auto found = m_fuel.find(year.Year);
     if (found == m_fuel.end()) {
-        found = m_fuel.emplace(year, TFuelScale{}).first;
-        BuildFuelScale(found->second, year);
+        found = m_fuel.emplace(year.Year, TFuelScale{}).first;
+        BuildFuelScale(found->second, *year.Fuel);
     }
     return found->second;
 }
@@ -337,7 +344,15 @@ const TFuelScale &TScaleCache::Fuel(int year)
 bool ComputeRequest(TCalcRequest &request, const TInputNames &names, TCalcResult &result,
                     QString &error, TScaleCache *scales)
 {
-    if (!checkChoices(request, error))
+    return ComputeRequest(request, FindPublishedYear(request.Year), names, result, error, scales);
+}
+
+bool ComputeRequest(TCalcRequest &request, const TPublishedYear &published,
+                    const TInputNames &names, TCalcResult &result, QString &error,
+                    TScaleCache *scales)
+{
+    Q_ASSERT(published.Year == request.Year);
+    if (!checkChoices(request, published, error))
         return false;
     long double distance = 0;
     TCalcResult fields;
@@ -349,16 +364,16 @@ bool ComputeRequest(TCalcRequest &request, const TInputNames &names, TCalcResult
     TScaleCache local;
     TScaleCache &cache = scales ? *scales : local;
     if (request.Type == tcKmCost) {
-        const TKmScale &scale = cache.Km(request.Year);
+        const TKmScale &scale = cache.Km(published);
         const TVehicleKind kind = TVehicleKind(request.Kind);
         TKmCalcState last;
         result.ScaleRow = KmScaleRowIndex(kind, request.Power);
-        result.Amount = ComputeKmCost(scale, kind, request.Year, request.Power, distance, last);
+        result.Amount = ComputeKmCost(scale, kind, published.Km, request.Power, distance, last);
         result.Rate = last.Rate;
         result.Fixed = last.Fixed;
         result.Shown = KmAmountText(result.Amount);
     } else {
-        const TFuelScale &scale = cache.Fuel(request.Year);
+        const TFuelScale &scale = cache.Fuel(published);
         const TFuelVehicleKind kind = TFuelVehicleKind(request.Kind);
         TFuelCalcState last;
         result.ScaleRow = FuelScaleRowIndex(kind, request.Power);
@@ -377,6 +392,12 @@ bool ComputeRequest(TCalcRequest &request, const TInputNames &names, TCalcResult
 
 TReport RequestReport(const TCalcRequest &request, const TCalcResult &result)
 {
+    return RequestReport(request, FindPublishedYear(request.Year), result);
+}
+
+TReport RequestReport(const TCalcRequest &request, const TPublishedYear &published,
+                      const TCalcResult &result)
+{
     const QString year = QString::number(request.Year);
     const int32_t days = NumOfDaysFromText(result.DaysText);
     const long double fromDays = DistanceFromDays(days, DistanceByDayFromText(result.PerDayText));
@@ -385,7 +406,7 @@ TReport RequestReport(const TCalcRequest &request, const TCalcResult &result)
         const QStringList powers = PowerCaptions(kind);
         TKmReportInput input;
         input.Year = year;
-        input.Kind = VehicleKindCaptions(request.Year).value(request.Kind);
+        input.Kind = VehicleKindCaptions(published.Km).value(request.Kind);
         input.Power = powers.value(request.Power);
         input.PerDayText = result.PerDayText;
         input.DaysText = result.DaysText;
@@ -419,6 +440,13 @@ TReport RequestReport(const TCalcRequest &request, const TCalcResult &result)
 QString JsonNumber(long double x)
 {
     return NumberToSignificantText(x, 18);
+}
+
+QString JsonString(const QString &text)
+{
+    QString json;
+    appendJsonString(json, text);
+    return json;
 }
 
 QString ResultToJson(const TCalcRequest &request, const TCalcResult &result)

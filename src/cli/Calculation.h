@@ -4,6 +4,7 @@
 #include "Classifications.h"
 #include "FuelScale.h"
 #include "KmScale.h"
+#include "PublishedScales.h"
 #include "UDeclar.h"
 
 #include <QString>
@@ -55,8 +56,8 @@ struct TInputNames
 class TScaleCache
 {
 public:
-    const TKmScale &Km(int year);
-    const TFuelScale &Fuel(int year);
+    const TKmScale &Km(const TPublishedYear &year);
+    const TFuelScale &Fuel(const TPublishedYear &year);
 
 private:
     std::map<int, TKmScale> m_km;
@@ -69,6 +70,15 @@ private:
 // when given.
 bool ComputeRequest(TCalcRequest &request, const TInputNames &names, TCalcResult &result,
                     QString &error, TScaleCache *scales = nullptr);
+// The same with what is published for the request's year, looked up once by the caller.
+bool ComputeRequest(TCalcRequest &request, const TPublishedYear &published,
+                    const TInputNames &names, TCalcResult &result, QString &error,
+                    TScaleCache *scales = nullptr);
+
+// A number of the request as the window's field reads it: readable, not negative, and small
+// enough to be written out once rounded to `decimals`; `name` names it in the messages.
+bool ReadNumberInput(const QString &text, const QString &name, int decimals, long double &value,
+                     QString &error);
 
 // Whole numbers of the options and of the batch (year, kind, power, days...): blanks around,
 // an optional '+', digits only.
@@ -90,7 +100,11 @@ bool ReadYesNo(QStringView text, bool &yes);
 // The detail report of a computed request, as the calculator page would print it.
 struct TReport;
 TReport RequestReport(const TCalcRequest &request, const TCalcResult &result);
+TReport RequestReport(const TCalcRequest &request, const TPublishedYear &published,
+                      const TCalcResult &result);
 
 // The number text of scripts: `digits` significant digits, '.' as decimal separator.
 QString JsonNumber(long double x);
+// A text as a JSON string, quoted and escaped.
+QString JsonString(const QString &text);
 QString ResultToJson(const TCalcRequest &request, const TCalcResult &result);

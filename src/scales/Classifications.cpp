@@ -43,12 +43,6 @@ QStringList yearCaptions(const QList<int> &years)
     return captions;
 }
 
-bool hasElectricKinds(int year)
-{
-    const TKmScaleSet *set = FindKmScaleSet(year);
-    return set && set->ElectricKinds;
-}
-
 } // namespace
 
 QStringList KmYearCaptions()
@@ -71,15 +65,28 @@ bool IsFuelYearOffered(int year)
     return FindFuelScaleSet(year) != nullptr;
 }
 
+QList<int> YearsOf(TTypeCalc type)
+{
+    switch (type) {
+    case tcKmCost:
+        return KmYears();
+    case tcFuelCost:
+        return FuelYears();
+    case tcRealCosts:
+        break;
+    }
+    return RealCostsYears();
+}
+
 int NewestYear(TTypeCalc type)
 {
-    const QList<int> years = type == tcKmCost ? KmYears() : FuelYears();
+    const QList<int> years = YearsOf(type);
     return years.isEmpty() ? 0 : years.first();
 }
 
 QString YearRangeText(TTypeCalc type)
 {
-    const QList<int> years = type == tcKmCost ? KmYears() : FuelYears();
+    const QList<int> years = YearsOf(type);
     if (years.size() == 1)
         return QString::number(years.first());
     return u"%1 à %2"_s.arg(years.last()).arg(years.first());
@@ -87,23 +94,40 @@ QString YearRangeText(TTypeCalc type)
 
 int VehicleKindCount(int year)
 {
-    if (!IsKmYearOffered(year))
-        return 0;
-    return hasElectricKinds(year) ? 6 : 3;
+    return VehicleKindCount(FindKmScaleSet(year));
 }
 
 QStringList VehicleKindCaptions(int year)
 {
-    QStringList list;
-    const bool recent = hasElectricKinds(year);
-    for (int i = 0; i < VehicleKindCount(year); ++i)
-        list << QString::fromUtf16(recent ? VehicleKinds[i].Caption : VehicleKinds[i].OlderCaption);
-    return list;
+    return VehicleKindCaptions(FindKmScaleSet(year));
 }
 
 bool IsVehicleKindOffered(int kind, int year)
 {
-    return kind >= 0 && kind < VehicleKindCount(year);
+    return IsVehicleKindOffered(kind, FindKmScaleSet(year));
+}
+
+int VehicleKindCount(const TKmScaleSet *set)
+{
+    if (!set)
+        return 0;
+    return set->ElectricKinds ? 6 : 3;
+}
+
+QStringList VehicleKindCaptions(const TKmScaleSet *set)
+{
+    QStringList list;
+    const int count = VehicleKindCount(set);
+    for (int i = 0; i < count; ++i) {
+        list << QString::fromUtf16(set->ElectricKinds ? VehicleKinds[i].Caption
+                                                      : VehicleKinds[i].OlderCaption);
+    }
+    return list;
+}
+
+bool IsVehicleKindOffered(int kind, const TKmScaleSet *set)
+{
+    return kind >= 0 && kind < VehicleKindCount(set);
 }
 
 bool IsElectric(TVehicleKind kind)

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+struct TKmScaleSet;
+
 enum TVehicleKind : uint8_t
 {
     vkThermalCar,
@@ -52,15 +54,21 @@ QStringList KmYearCaptions();
 QStringList FuelYearCaptions();
 bool IsKmYearOffered(int year);
 bool IsFuelYearOffered(int year);
-// The newest income year of a page, and its years as a range: "2012 à 2025".
+// The income years of a page, newest first; the newest, and the years as a range:
+// "2012 à 2025".
+QList<int> YearsOf(TTypeCalc type);
 int NewestYear(TTypeCalc type);
 QString YearRangeText(TTypeCalc type);
 
 // Vehicle kinds offered for an income year: the three thermal ones, and the three electric
-// ones too where the year's scale has them; none for a year without a scale.
+// ones too where the year's scale has them; none for a year without a scale. The same from
+// the year's mileage scale, once looked up (nullptr: none).
 int VehicleKindCount(int year);
 QStringList VehicleKindCaptions(int year);
 bool IsVehicleKindOffered(int kind, int year);
+int VehicleKindCount(const TKmScaleSet *set);
+QStringList VehicleKindCaptions(const TKmScaleSet *set);
+bool IsVehicleKindOffered(int kind, const TKmScaleSet *set);
 bool IsElectric(TVehicleKind kind);
 // The thermal kind of the same group (the kind itself when thermal).
 TVehicleKind ThermalKindOf(TVehicleKind kind);

@@ -32,6 +32,9 @@ QHash<QString, QString> markers()
         {u"FUEL_YEAR_LIST"_s, yearList(FuelYears())},
         {u"KM_NEWEST"_s, QString::number(NewestYear(tcKmCost))},
         {u"FUEL_NEWEST"_s, QString::number(NewestYear(tcFuelCost))},
+        {u"RC_YEARS"_s, YearRangeText(tcRealCosts)},
+        {u"RC_YEAR_LIST"_s, yearList(RealCostsYears())},
+        {u"RC_NEWEST"_s, QString::number(NewestYear(tcRealCosts))},
         {u"FIRST_ELECTRIC_YEAR"_s, QString::number(FirstElectricKindsYear())},
         {u"FIRST_MARKUP_YEAR"_s, QString::number(FirstElectricMarkupYear())},
     };

@@ -14,18 +14,23 @@ bool BuildFuelScale(TFuelScale &scale, int year)
     const TFuelScaleSet *set = FindFuelScaleSet(year);
     if (!set)
         return false;
+    BuildFuelScale(scale, *set);
+    return true;
+}
+
+void BuildFuelScale(TFuelScale &scale, const TFuelScaleSet &set)
+{
     // The class numbers written with the rows: cars by their first CV, two-wheelers by class.
     constexpr int32_t ClassNumbers[9] = {3, 5, 8, 10, 12, 49, 50, 3, 6};
     for (int row = 0; row < 5; ++row) {
-        const TFuelCarRates &car = set->Cars[row];
+        const TFuelCarRates &car = set.Cars[row];
         scale[row] = MakeFuelScaleRow(ClassNumbers[row], car.Diesel, car.Unleaded, car.Lpg);
     }
     // Two-wheelers: the fuel does not matter.
     for (int row = 5; row < 9; ++row) {
-        const long double rate = set->TwoWheelers[row - 5];
+        const long double rate = set.TwoWheelers[row - 5];
         scale[row] = MakeFuelScaleRow(ClassNumbers[row], rate, rate, rate);
     }
-    return true;
 }
 
 long double ComputeFuelCost(const TFuelScale &scale, TFuelVehicleKind kind, int powerIndex,

@@ -26,6 +26,8 @@ TFuelScaleRow MakeFuelScaleRow(int32_t classNo, long double dieselRate, long dou
 // Overwrites the 9 rows with the scale of the income year; a year without a fuel scale
 // leaves the scale as it was and gives false.
 bool BuildFuelScale(TFuelScale &scale, int year);
+// The same from the year's published scale, once looked up.
+void BuildFuelScale(TFuelScale &scale, const TFuelScaleSet &set);
 
 // The fuel allowance, unrounded. Records the applied rate in `last`, except when no power
 // class is chosen (the amount is then 0). The taxpayer status plays no part.

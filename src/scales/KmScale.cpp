@@ -23,14 +23,19 @@ bool BuildKmScale(TKmScale &scale, int year)
     const TKmScaleSet *published = FindKmScaleSet(year);
     if (!published)
         return false;
-    const TKmCoefficientSet &set = *published->Coefficients;
+    BuildKmScale(scale, *published);
+    return true;
+}
+
+void BuildKmScale(TKmScale &scale, const TKmScaleSet &published)
+{
+    const TKmCoefficientSet &set = *published.Coefficients;
     // Rows 4 to 10 (7 CV up to 13 CV and more) all carry the "7 CV et plus" coefficients.
     for (int row = 0; row <= 10; ++row)
         scale[row] = rowOf(row + 3, set.Cars[row < 4 ? row : 4]);
     for (int i = 0; i < 3; ++i)
         scale[11 + i] = rowOf(i + 1, set.Motorcycles[i]);
     scale[14] = rowOf(set.MopedClassNo, set.Mopeds);
-    return true;
 }
 
 TBandLimits KmBandLimits(TVehicleKind kind, const TKmScaleSet &set)
@@ -49,10 +54,15 @@ TBandLimits KmBandLimits(TVehicleKind kind, const TKmScaleSet &set)
 long double ComputeKmCost(const TKmScale &scale, TVehicleKind kind, int year, int powerIndex,
                           long double distance, TKmCalcState &last)
 {
+    return ComputeKmCost(scale, kind, FindKmScaleSet(year), powerIndex, distance, last);
+}
+
+long double ComputeKmCost(const TKmScale &scale, TVehicleKind kind, const TKmScaleSet *set,
+                          int powerIndex, long double distance, TKmCalcState &last)
+{
     long double rate = 0;
     long double fixed = 0;
     long double amount = 0;
-    const TKmScaleSet *set = FindKmScaleSet(year);
     if (kind <= vkElectricMoped && set) {
         const int row = KmScaleRowIndex(kind, powerIndex);
         if (row < 0 || row >= int(scale.size()))

@@ -30,6 +30,8 @@ TKmScaleRow MakeKmScaleRow(int32_t classNo, long double band1Rate, long double b
 // Overwrites all 15 rows with the coefficients of the income year. A year without a published
 // scale leaves the scale as it was and gives false.
 bool BuildKmScale(TKmScale &scale, int year);
+// The same from the year's published scale, once looked up.
+void BuildKmScale(TKmScale &scale, const TKmScaleSet &set);
 
 TBandLimits KmBandLimits(TVehicleKind kind, const TKmScaleSet &set);
 
@@ -38,6 +40,9 @@ TBandLimits KmBandLimits(TVehicleKind kind, const TKmScaleSet &set);
 // the list or a year without a published scale computes nothing: 0, rate and fixed 0.
 long double ComputeKmCost(const TKmScale &scale, TVehicleKind kind, int year, int powerIndex,
                           long double distance, TKmCalcState &last);
+// The same with the year's published scale, once looked up (nullptr: none).
+long double ComputeKmCost(const TKmScale &scale, TVehicleKind kind, const TKmScaleSet *set,
+                          int powerIndex, long double distance, TKmCalcState &last);
 
 // The amount as the mileage page shows it: whole euros, halves away from zero.
 QString KmAmountText(long double amount);

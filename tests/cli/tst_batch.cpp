@@ -55,6 +55,7 @@ private slots:
     void failedWriteStopsReading();
     void writtenFieldsReadBack_data();
     void writtenFieldsReadBack();
+    void comparisonRows();
 };
 
 void TestBatch::columnsInAnyOrderWithDefaults()
@@ -332,6 +333,53 @@ void TestBatch::writtenFieldsReadBack()
         }
         QCOMPARE(reader.Next(), TCsvReader::TRecord::End);
     }
+}
+
+void TestBatch::comparisonRows()
+{
+    // A motorcycle of 3 to 5 CV: 4 000 × 0,082 + 1 158; 300 days at 2,50 capped at 580; the
+    // 10 % (2 500) is 434 € better, 177,94 € at 41 %. A mileage row beside it gets the
+    // comparison's columns empty; rows in error name what is wrong.
+    const TBatchRun run = runBatch("calcul;annee;salaire;bareme;type;puissance;distance;repas;"
+                                   "teletravail_jours;taux_marginal\n"
+                                   "frais-reels;2022;25000;km;moto;1;4000;;300;41\n"
+                                   "km;2022;;;0;2;12000;;;\n"
+                                   "frais-reels;2025;30000;avion;;;;;;\n"
+                                   "frais-reels;2025;30000;;0;;100;;;\n"
+                                   "frais-reels;2019;30000;;;;;;10;\n");
+    const QString noWorkingFlat = u"Pas de forfait de télétravail pour les revenus 2019 (Pas de "
+                                  u"forfait avant les revenus 2020 : le montant réel seulement) : "
+                                  u"indiquez le montant réel"_s;
+    const QStringList errors{u"bareme inconnu : « avion » (km ou carburant)"_s,
+                             u"type va avec bareme (km ou carburant)"_s, noWorkingFlat};
+    QCOMPARE(run.Out,
+             u"calcul;annee;salaire;bareme;type;puissance;distance;repas;teletravail_jours;"
+             u"taux_marginal;taux;forfait;montant;affiche;vehicule;frais_repas;frais_teletravail;"
+             u"frais_reels;deduction_10;revenu_10;revenu_frais_reels;ecart;choix;a_declarer;"
+             u"impot_evite;erreur\n"
+             u"frais-reels;2022;25000;km;moto;1;4000;;300;41;0,082;1158;1486;"_s +
+                 Fr(u"1 486"_s) +
+                 u";1486;0;580;2066;2500;22500;22934;434;10%;;177,94;\n"
+                 u"km;2022;;;0;2;12000;;;;0,357;1395;5679;"_s +
+                 Fr(u"5 679"_s) + u";;;;;;;;;;;;\n"_s + u"frais-reels;2025;30000;avion;;;;;;"_s +
+                 QString(16, u';') + errors[0] + u"\nfrais-reels;2025;30000;;0;;100;;;"_s +
+                 QString(16, u';') + errors[1] + u"\nfrais-reels;2019;30000;;;;;;10;"_s +
+                 QString(16, u';') + errors[2] + u'\n');
+    QCOMPARE(run.Err, u"vemora-calc : ligne 4 : %1\nvemora-calc : ligne 5 : %2\n"
+                      u"vemora-calc : ligne 6 : %3\n"_s.arg(errors[0], errors[1], errors[2]));
+    QCOMPARE(run.Status, 1);
+
+    // Comparisons alone need no vehicle columns. Declared euros round a half up: the pay
+    // 30 000,50 is declared 30 001 and the costs 3 012,50 are 3 013, the 10 % taken to the cent.
+    const TBatchRun alone = runBatch("calcul,salaire,frais_vehicule,autres_frais\n"
+                                     "frais-reels,\"30000,50\",3000,\"12,5\"\n");
+    QCOMPARE(alone.Out,
+             u"calcul,salaire,frais_vehicule,autres_frais,taux,forfait,montant,affiche,vehicule,"
+             u"frais_repas,frais_teletravail,frais_reels,deduction_10,revenu_10,"
+             u"revenu_frais_reels,ecart,choix,a_declarer,impot_evite,erreur\n"
+             u"frais-reels,\"30000,50\",3000,\"12,5\",,,,,3000,0,0,\"3012,5\",\"3000,05\",27000,"
+             u"26988,12,frais-reels,3013,,\n"_s);
+    QCOMPARE(alone.Status, 0);
 }
 
 QTEST_GUILESS_MAIN(TestBatch)

@@ -77,6 +77,9 @@ private slots:
     void failedWritesAndClosedPipes_data();
     void failedWritesAndClosedPipes();
     void longLineInBoundedMemory();
+    void comparisons_data();
+    void comparisons();
+    void readmeExamples();
 };
 
 void TestVemoraCalc::workedExamples_data()
@@ -571,6 +574,162 @@ void TestVemoraCalc::longLineInBoundedMemory()
     const int kib = peak.readAll().trimmed().split('\n').last().toInt();
     QVERIFY2(kib > 0 && kib < 64 * 1024, qPrintable(QString::number(kib)));
 #endif
+}
+
+void TestVemoraCalc::comparisons_data()
+{
+    QTest::addColumn<QString>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QStringList>("expected"); // pieces of the JSON, or the error
+
+    const auto done = [](const char *name, const char16_t *args, QStringList json) {
+        QTest::newRow(name) << QString::fromUtf16(args) << 0 << json;
+    };
+    const auto refused = [](const char *name, const char16_t *args, const char16_t *error) {
+        QTest::newRow(name) << QString::fromUtf16(args) << 2
+                            << QStringList{QString::fromUtf16(error)};
+    };
+    done("typed vehicle beats the 10 %", u"--year 2024 --salaire 30000 --frais-vehicule 4857",
+         {u"\"vehicule\":4857,\"vehicule_origine\":null,\"calcul_vehicule\":null"_s,
+          u"\"frais_reels\":4857,\"deduction_10\":3000,\"revenu_10\":27000,"
+          u"\"revenu_frais_reels\":25143,\"ecart\":1857,\"choix\":\"frais-reels\","
+          u"\"a_declarer\":4857"_s});
+    // 8 085 km: 0,34 × 1,2 = 0,408 per km and 1 330 × 1,2 = 1 596; meals at
+    // 10,60 − 5,35 − 4 = 1,25; the allowances added back make the 10 % better.
+    done("electric car by days, vouchers and allowances, saved as PDF",
+         u"--year 2024 --salaire 52000 --bareme km --kind automobile --electrique --cv 4 "
+         u"--per-day 38,5 --days 210 --repas 210 --prix-repas 10,60 --titres-restaurant 4 "
+         u"--allocations 800 --autres-frais 350,25 --pdf @pdf",
+         {u"\"allocations\":800,\"vehicule\":4894.68,\"vehicule_origine\":\"barème "
+          u"kilométrique 2024 : 8\u202F085 km, 4 CV, électrique\""_s,
+          u"\"rate\":0.408,\"fixed\":1596"_s,
+          u"\"repas\":262.5,\"repas_unitaire\":1.25,\"teletravail\":0,\"autres\":350.25,"
+          u"\"frais_reels\":5507.43,\"deduction_10\":5200,\"revenu_10\":46800,"
+          u"\"revenu_frais_reels\":47293,\"ecart\":493,\"choix\":\"10%\","
+          u"\"a_declarer\":null"_s});
+    // 15 000 km at 0,152 and 100 days at 2,60; 440 € less taxable income at 11 %.
+    done("employee's unleaded car and flat home working",
+         u"--year 2023 --salaire 21000 --bareme carburant --kind voiture --cv 9 --fuel sans-plomb "
+         u"--employee --distance 15000 --teletravail-jours 100 --taux-marginal 11",
+         {u"\"vehicule\":2280,\"vehicule_origine\":\"barème carburant 2023 : 15\u202F000 km, "
+          u"5 à 7 CV et +, super sans plomb\""_s,
+          u"\"teletravail\":260,\"autres\":0,\"frais_reels\":2540,\"deduction_10\":2100,"
+          u"\"revenu_10\":18900,\"revenu_frais_reels\":18460,\"ecart\":440,"
+          u"\"choix\":\"frais-reels\",\"a_declarer\":2540,\"taux_marginal\":11,"
+          u"\"impot_evite\":48.4}"_s});
+    done("allowances added back make a tie",
+         u"--year 2023 --salaire 30000 --frais-vehicule 4000 --allocations 1000",
+         {u"\"revenu_10\":27000,\"revenu_frais_reels\":27000,\"ecart\":0,\"choix\":\"egal\","
+          u"\"a_declarer\":null"_s});
+    done("pay under the minimum, meals priced below a meal at home",
+         u"--salaire 4000 --repas 100 --prix-repas 5 --autres-frais 300",
+         {u"\"year\":2025,"_s, u"\"repas\":0,\"repas_unitaire\":0,"_s,
+          u"\"frais_reels\":300,\"deduction_10\":509,\"revenu_10\":3491,"
+          u"\"revenu_frais_reels\":3700,\"ecart\":209,\"choix\":\"10%\""_s});
+    done("flat home working capped, vouchers without receipts",
+         u"--year 2022 --salaire 25000 --teletravail-jours 300 --repas 10 --titres-restaurant 3",
+         {u"\"repas\":20,\"repas_unitaire\":2,\"teletravail\":580,"_s, u"\"frais_reels\":600,"_s});
+    refused("pay missing", u"--frais-vehicule 10", u"L'option --salaire est obligatoire");
+    refused("vehicle options without a scale", u"--salaire 1 --kind 0 --distance 5",
+            u"--kind va avec --bareme km ou --bareme carburant");
+    refused("vehicle typed and computed",
+            u"--salaire 1 --frais-vehicule 3 --bareme km --kind 0 --distance 5",
+            u"--frais-vehicule ne se combine pas avec --bareme");
+    refused("unknown scale", u"--salaire 1 --bareme avion",
+            u"Barème illisible pour --bareme : « avion » (km ou carburant)");
+    refused("fuel on the mileage scale", u"--salaire 1 --bareme km --kind 0 --distance 5 --fuel 1",
+            u"--fuel va avec --bareme carburant");
+    refused("no fuel scale that year",
+            u"--year 2021 --salaire 1 --bareme carburant --kind 0 --distance 5",
+            u"Année non proposée : 2021 (barème carburant de 2022 à 2025)");
+    refused("year before the deduction's bounds", u"--year 2011 --salaire 1",
+            u"Année non proposée : 2011 (frais réels de 2012 à 2025)");
+    refused("more than two meals a day of a leap year", u"--year 2024 --salaire 1 --repas 733",
+            u"Nombre de repas hors limites : 733 (de 0 à 732 en 2024, deux par jour)");
+    refused("meal count not whole", u"--salaire 1 --repas 2,5",
+            u"Nombre illisible pour --repas : « 2,5 » (un nombre entier est attendu)");
+    refused("meal price without meals", u"--salaire 1 --prix-repas 9",
+            u"--prix-repas va avec --repas");
+    refused("both ways of home working",
+            u"--year 2024 --salaire 1 --teletravail-jours 3 --teletravail-reel 9",
+            u"Donnez --teletravail-jours ou --teletravail-reel, pas les deux");
+    refused("more home-working days than the year",
+            u"--year 2023 --salaire 1 --teletravail-jours 366",
+            u"Nombre de jours de télétravail hors limites : 366 (de 0 à 365 en 2023)");
+    refused(
+        "no flat home working before 2020", u"--year 2019 --salaire 1 --teletravail-jours 10",
+        u"Pas de forfait de télétravail pour les revenus 2019 (Pas de forfait avant les revenus "
+        u"2020 : le montant réel seulement) : indiquez le montant réel");
+    refused("negative allowances", u"--salaire 1 --allocations -1",
+            u"Nombre négatif pour --allocations : -1");
+    refused("pay above the limit", u"--salaire 10000000,01",
+            u"Salaire net imposable trop grand : 10\u202F000\u202F000,01\u00A0€ "
+            u"(10\u202F000\u202F000\u00A0€ au plus)");
+    refused("a rate of another year", u"--year 2012 --salaire 1 --taux-marginal 11",
+            u"Taux marginal inconnu en 2012 : 11\u00A0% (0, 5,5, 14, 30, 41 ou 45\u00A0%)");
+    refused("report to a text file", u"--salaire 1 --pdf x.txt",
+            u"L'extension du fichier : .txt, n'est pas valide.");
+}
+
+void TestVemoraCalc::comparisons()
+{
+    QFETCH(QString, args);
+    QFETCH(int, status);
+    QFETCH(QStringList, expected);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString pdf = dir.filePath(u"Frais_reels.pdf"_s);
+    const TRun run = runCalc(QStringList{u"frais-reels"_s} << split(args.replace(u"@pdf"_s, pdf))
+                                                           << u"--json"_s);
+    QCOMPARE(run.Status, status);
+    if (status != 0) {
+        QCOMPARE(run.Out, QString());
+        QCOMPARE(run.Err, u"vemora-calc : "_s + expected.first() + u'\n');
+        return;
+    }
+    QCOMPARE(run.Err, QString());
+    const QJsonObject json = QJsonDocument::fromJson(run.Out.toUtf8()).object();
+    for (const char16_t *key :
+         {u"year", u"salaire", u"allocations", u"vehicule", u"repas", u"teletravail", u"autres",
+          u"frais_reels", u"deduction_10", u"revenu_10", u"revenu_frais_reels", u"ecart", u"choix",
+          u"a_declarer", u"impot_evite"})
+        QVERIFY2(json.contains(QString::fromUtf16(key)), qPrintable(run.Out));
+    QCOMPARE(json.value(u"impot_evite"_s).isNull(), !args.contains(u"--taux-marginal"_s));
+    for (const QString &piece : expected)
+        QVERIFY2(run.Out.contains(piece), qPrintable(run.Out));
+    QFile sheet(pdf);
+    QCOMPARE(sheet.open(QIODevice::ReadOnly) && sheet.read(5) == "%PDF-", args.contains(pdf));
+}
+
+// Each command of the README's shell examples, here-document included, writes the lines shown
+// under it, byte for byte.
+void TestVemoraCalc::readmeExamples()
+{
+    QFile readme(QStringLiteral(VEMORA_README));
+    QVERIFY(readme.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(readme.readAll()).split(u'\n');
+    QStringList commands;
+    bool block = false;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        block = lines[i].startsWith(u"```"_s) ? !block : block;
+        if (!block || !lines[i].startsWith(u"$ vemora-calc "_s))
+            continue;
+        QString command = u"\"$calc\""_s + lines[i].mid(13);
+        if (const qsizetype here = lines[i].indexOf(u"<<'"_s); here >= 0) {
+            const QString end = lines[i].mid(here + 3).section(u'\'', 0, 0);
+            do
+                command += u'\n' + lines[++i];
+            while (lines[i] != end);
+        }
+        QString expected;
+        while (!lines[i + 1].startsWith(u"$ "_s) && !lines[i + 1].startsWith(u"```"_s))
+            expected += lines[++i] + u'\n';
+        const TRun run = runCalc({command}, {}, u"C.UTF-8"_s, true);
+        QCOMPARE(run.Err, QString());
+        QCOMPARE(run.Out, expected);
+        commands << lines[i].section(u' ', 1, 2);
+    }
+    QVERIFY2(commands.size() >= 4, qPrintable(commands.join(u", "_s)));
 }
 
 QTEST_GUILESS_MAIN(TestVemoraCalc)

@@ -9,6 +9,7 @@
 #include "FrenchLocale.h"
 #include "FuzzCheck.h"
 #include "NumberText.h"
+#include "RealCostsRequest.h"
 
 #include <QStringDecoder>
 #include <QStringList>
@@ -217,8 +218,26 @@ bool isKnownReason(const QString &reason, TKind kind)
         u"véhicule non proposé|Un cyclomoteur n'a pas de puissance administrative|Puissance hors "
         u"limites : |Le barème carburant ne connaît pas de véhicule électrique|Carburant hors "
         u"limites : |Nombre illisible pour distance : «|Nombre négatif pour distance : |Valeur "
-        u"trop grande pour distance : |Montant trop grand pour être écrit : distance "_s.split(
-            u'|');
+        u"trop grande pour distance : |Montant trop grand pour être écrit : distance |bareme "
+        u"inconnu : «|type va avec bareme (km ou carburant)|distance va avec bareme (km ou "
+        u"carburant)|salaire manquant|frais_vehicule ne se combine pas avec bareme|prix_repas va "
+        u"avec repas|titres_restaurant va avec repas|Donnez teletravail_jours ou "
+        u"teletravail_reel, pas les deux|Salaire net imposable trop grand : |Allocations et "
+        u"remboursements de l'employeur trop grand : |Frais de véhicule trop grand : |Montant "
+        u"réel du télétravail trop grand : |Autres frais trop grand : |Prix moyen d'un repas "
+        u"trop grand : |Part de l'employeur dans un titre-restaurant trop grand : |Nombre de "
+        u"repas hors limites : |Nombre de jours de télétravail hors limites : |Pas de forfait "
+        u"de télétravail pour les revenus |Taux marginal inconnu en "_s.split(u'|') +
+        [] {
+            QStringList columns; // each amount and count of a comparison, misread
+            for (std::string_view name : RealCostsFieldNames) {
+                const QString n = QString::fromLatin1(name.data(), qsizetype(name.size()));
+                columns << u"Nombre illisible pour %1 : «"_s.arg(n)
+                        << u"Nombre négatif pour %1 : "_s.arg(n)
+                        << u"Valeur trop grande pour %1 : "_s.arg(n);
+            }
+            return columns;
+        }();
     if (kind != TKind::Fields) {
         return reason ==
                (kind == TKind::TooLong
@@ -229,11 +248,31 @@ bool isKnownReason(const QString &reason, TKind kind)
                        [&](const auto &s) { return reason.startsWith(s); });
 }
 
-// A figure of the added columns: a number, not negative.
-bool isNumber(const std::string &field, long double &value)
+// A figure of the added columns: a number, not negative unless said.
+bool isNumber(const std::string &field, long double &value, bool signedNumber = false)
 {
     return !field.empty() && TryTextToNumber(text(field), value) && std::isfinite(value) &&
-           value >= 0;
+           (signedNumber || value >= 0);
+}
+
+// The result columns of a comparison: amounts to the cent, the two taxable pays in whole
+// euros, their gap and the choice it makes, the euros to declare only when they win.
+bool isComparison(const std::string *c, long double scaleAmount, bool scaled)
+{
+    long double vehicle = 0, meals = 0, homeWork = 0, total = 0, deduction = 0, income10 = 0,
+                incomeReal = 0, gap = 0, x = 0;
+    const bool numbers = isNumber(c[0], vehicle) && isNumber(c[1], meals) &&
+                         isNumber(c[2], homeWork) && isNumber(c[3], total) &&
+                         isNumber(c[4], deduction) && isNumber(c[5], income10, true) &&
+                         isNumber(c[6], incomeReal, true) && isNumber(c[7], gap);
+    const std::string choice = incomeReal < income10   ? "frais-reels"
+                               : incomeReal > income10 ? "10%"
+                                                       : "egal";
+    return numbers && total + 0.005L >= vehicle + meals + homeWork &&
+           gap == std::fabs(income10 - incomeReal) && c[8] == choice &&
+           (choice == "frais-reels" ? isNumber(c[9], x) && x == std::round(total) : c[9].empty()) &&
+           (c[10].empty() || isNumber(c[10], x)) &&
+           (!scaled || std::fabs(vehicle - scaleAmount) <= 0.005L + scaleAmount * 1e-17L);
 }
 
 // RunBatch on the text: refused as the header says, or one row per record, in order.
@@ -251,6 +290,10 @@ void checkBatch(std::string_view t, char separator, const TRecords &in)
                                      [&](const auto &f) { return isWord(f, name); });
         return size_t(at - header->Fields.begin());
     };
+    // A file with a salaire column may hold comparisons alone, and has their result columns.
+    const bool comparisons = header != in.end() && header->Kind == TKind::Fields &&
+                             column("salaire") < header->Fields.size();
+    const size_t results = comparisons ? 11 : 0;
     QString refusal;
     if (header == in.end())
         refusal = u"fichier vide, la ligne d'en-tête manque"_s;
@@ -258,7 +301,8 @@ void checkBatch(std::string_view t, char separator, const TRecords &in)
         refusal = u"ligne %1 : la ligne d'en-tête n'est pas lisible (trop longue, ou guillemet "
                   u"jamais fermé)"_s.arg(header->Line);
     for (const char *name : {"calcul", "type", "distance"}) {
-        if (refusal.isEmpty() && column(name) == header->Fields.size())
+        if (refusal.isEmpty() && column(name) == header->Fields.size() &&
+            (!comparisons || name == std::string_view("calcul")))
             refusal = u"ligne %1 : colonne « %2 » absente de l'en-tête"_s.arg(header->Line)
                           .arg(QLatin1StringView(name));
     }
@@ -273,12 +317,20 @@ void checkBatch(std::string_view t, char separator, const TRecords &in)
     const TRecords out = readWhole(run.Out, separator, size_t(-1));
     TFields expected(header->Fields.size());
     std::transform(header->Fields.begin(), header->Fields.end(), expected.begin(), repaired);
-    expected.insert(expected.end(), {"taux", "forfait", "montant", "affiche", "erreur"});
+    expected.insert(expected.end(), {"taux", "forfait", "montant", "affiche"});
+    if (comparisons) {
+        expected.insert(expected.end(),
+                        {"vehicule", "frais_repas", "frais_teletravail", "frais_reels",
+                         "deduction_10", "revenu_10", "revenu_frais_reels", "ecart", "choix",
+                         "a_declarer", "impot_evite"});
+    }
+    expected.push_back("erreur");
     FUZZ_CHECK(!out.empty() && out[0].Fields == expected,
                u"header "_s + Shown(text(run.Out.substr(0, 200))));
     QList<QByteArray> errors = QByteArray::fromStdString(run.Err).split('\n');
     FUZZ_CHECK(errors.takeLast().isEmpty(), Shown(text(run.Err)));
     const size_t calcul = column("calcul");
+    const size_t bareme = column("bareme"); // the header's size when it has none
     size_t row = 1;
     qsizetype reported = 0;
     for (auto r = header + 1; r != in.end(); ++r) {
@@ -291,25 +343,37 @@ void checkBatch(std::string_view t, char separator, const TRecords &in)
         const TRecordRead &o = out[row++];
         TFields given(r->Kind == TKind::Fields ? r->Fields.size() : header->Fields.size());
         std::transform(r->Fields.begin(), r->Fields.end(), given.begin(), repaired);
-        FUZZ_CHECK(o.Fields.size() == given.size() + 5 &&
+        FUZZ_CHECK(o.Fields.size() == given.size() + 5 + results &&
                        std::equal(given.begin(), given.end(), o.Fields.begin()),
                    context() + shown(o.Fields));
         const std::string *added = o.Fields.data() + given.size();
+        const std::string &reason = added[4 + results];
+        const auto empty = [](const std::string *begin, size_t n) {
+            return std::all_of(begin, begin + n, [](const std::string &f) { return f.empty(); });
+        };
         long double rate = 0, fixed = 0, amount = 0, euros = 0;
-        if (added[4].empty()) {
-            // Computed: the rate, the fixed amount of a mileage, the amount and it to the euro.
+        if (reason.empty()) {
+            // Computed: the rate, the fixed amount of a mileage, the amount and it to the euro;
+            // for a comparison, those of its vehicle's scale or none, then its results.
+            const bool compared = r->Kind == TKind::Fields && calcul < r->Fields.size() &&
+                                  isWord(r->Fields[calcul], "frais-reels");
+            const bool hasScale = bareme < header->Fields.size() && bareme < r->Fields.size();
+            const bool km = compared ? hasScale && isWord(r->Fields[bareme], "km")
+                                     : calcul < r->Fields.size() && isWord(r->Fields[calcul], "km");
+            const bool scaled = !compared || (hasScale && !isWord(r->Fields[bareme], ""));
             FUZZ_CHECK(r->Kind == TKind::Fields && calcul < r->Fields.size() &&
-                           isNumber(added[0], rate) &&
-                           (isWord(r->Fields[calcul], "km") ? isNumber(added[1], fixed)
-                                                            : added[1].empty()) &&
-                           isNumber(added[2], amount) && isNumber(added[3], euros) &&
-                           std::fabs(euros - amount) <= 0.5L + amount * 1e-17L,
+                           (!scaled ? empty(added, 4)
+                                    : (isNumber(added[0], rate) &&
+                                       (km ? isNumber(added[1], fixed) : added[1].empty()) &&
+                                       isNumber(added[2], amount) && isNumber(added[3], euros) &&
+                                       std::fabs(euros - amount) <= 0.5L + amount * 1e-17L)) &&
+                           (compared ? comparisons && isComparison(added + 4, amount, scaled)
+                                     : empty(added + 4, results)),
                        context() + shown(o.Fields));
         } else {
-            FUZZ_CHECK(added[0].empty() && added[1].empty() && added[2].empty() &&
-                           added[3].empty() && isKnownReason(text(added[4]), r->Kind),
+            FUZZ_CHECK(empty(added, 4 + results) && isKnownReason(text(reason), r->Kind),
                        context() + shown(o.Fields));
-            std::string line = "vemora-calc : ligne " + std::to_string(r->Line) + " : " + added[4];
+            std::string line = "vemora-calc : ligne " + std::to_string(r->Line) + " : " + reason;
             std::replace(line.begin(), line.end(), '\n', ' ');
             FUZZ_CHECK(reported < errors.size() && errors[reported++].toStdString() == line,
                        context() + u"the report "_s + Shown(text(line)));

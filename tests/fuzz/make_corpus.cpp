@@ -346,6 +346,31 @@ bool batchFiles()
         {"record-over-64-kio-in-header", "calcul;type;distance;" + x65280 + x65280 + "\nkm;0;1\n"},
         // A ';' beyond the first 64 KiB does not count: the file is comma-separated.
         {"first-line-over-64-kio", "calcul,type,distance,\x01\xFF \"\";note\nkm,0,100,x\n"},
+        {"comparisons",
+         "calcul;annee;salaire;frais_vehicule;bareme;type;cv;carburant;statut;distance;repas;"
+         "prix_repas;titres_restaurant;teletravail_jours;teletravail_reel;autres_frais;"
+         "allocations;taux_marginal\n"
+         "frais-reels;2024;30000;4857;;;;;;;;;;;;;;\n"
+         "frais-reels;2025;30000;;km;automobile;5;;;12000;200;;;;150;;;30\n"
+         "frais-reels;2025;30000;;carburant;voiture;6;gpl;salarie;8000;;;;;;;;\n"
+         "km;2025;;;;automobile;5;;;12000;;;;;;;;\n"
+         "frais-reels;2023;30000;4000;;;;;;;;;;;;;1000;\n"
+         "frais-reels;2024;38000;;KM;moto;4;;;4000;180;11,50;4;;;;1200;41\n"
+         "frais-reels;2022;25000;;;;;;;;;;;300;;;;\n"
+         "frais-reels;2025;400;;;;;;;;;;;;;;;\n"
+         "frais-reels;2025;30000;;avion;;;;;;;;;;;;;\n"
+         "frais-reels;2025;30000;;;automobile;;;;100;;;;;;;;\n"
+         "frais-reels;2025;;;;;;;;;;;;;;;;\n"
+         "frais-reels;2025;30000;;;;;;;;731;;;;;;;\n"
+         "frais-reels;2025;30000;;;;;;;;;9;;;;;;\n"
+         "frais-reels;2024;30000;;;;;;;;;;;10;10;;;\n"
+         "frais-reels;2025;30000;;;;;;;;;;;;;;;14\n"
+         "frais-reels;2025;-5;;;;;;;;;;;;;;;\n"
+         "frais-reels;2025;1e30;;;;;;;;;;;;;;;\n"
+         "frais-reels;2025;30000;1;km;automobile;5;;;100;;;;;;;;\n"},
+        {"comparisons-alone",
+         "calcul,salaire,frais_vehicule,allocations\n"
+         "frais-reels,\"30000,50\",3000,\nfrais-reels,1000,,\"2,5\"\nkm,1,1\n"},
     };
     for (const auto &[name, bytes] : files) {
         if (!writeInput(u"batch"_s, QString::fromLatin1(name), bytes))

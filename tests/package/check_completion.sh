@@ -48,6 +48,17 @@ for command in km fuel; do
         "$(offered "$command" "" | grep -vx -e --json -e --per-day -e --distance)" \
         "$command après --json --per-day"
 done
+# frais-reels: its own options, then those of the vehicle once --bareme names a scale.
+for scale in "" "--bareme km" "--bareme carburant"; do
+    read -ra given <<<"$scale"
+    for option in $(offered frais-reels "${given[@]}" ""); do
+        run frais-reels "${given[@]}" "$option" 1
+        case $error in *"Option inconnue"*) fail "frais-reels $scale : option proposée refusée : $option" ;; esac
+        all="$all $option"
+    done
+done
+same "$(offered frais-reels --bareme km --teletravail-reel 3 --t)" "--taux-marginal --titres-restaurant" \
+    "frais-reels après --teletravail-reel"
 for option in $("$calc" --help | grep -o -- '--[a-z-]*' | sort -u); do
     case $option in --help | --version) continue ;; esac
     case " $all " in *" $option "*) ;; *) fail "option jamais proposée : $option" ;; esac
@@ -78,6 +89,14 @@ for year in 2017 2018 2025; do
         "$(accepted "$words" km --year $year --kind -- --distance 1000)" "types km $year"
 done
 same "$(offered fuel --kind "")" "$(accepted "$words" fuel --kind -- --distance 1000)" "types fuel"
+same "$(offered frais-reels --year "")" "$(accepted "$(seq 2009 2035)" frais-reels --year -- --salaire 1)" "années frais-reels"
+same "$(offered frais-reels --bareme carburant --year "")" \
+    "$(accepted "$(seq 2009 2035)" frais-reels --bareme carburant --kind 0 --distance 1 --salaire 1 --year --)" \
+    "années frais-reels au barème carburant"
+same "$(offered frais-reels --bareme "")" \
+    "$(accepted "km carburant fuel avion" frais-reels --salaire 1 --bareme -- --kind 0 --distance 1)" "barèmes"
+same "$(offered frais-reels --bareme carburant --kind "")" \
+    "$(accepted "$words" frais-reels --bareme carburant --salaire 1 --distance 1000 --kind --)" "types frais-reels"
 for kinds in "km 0 1 2 3 4 5 automobile cyclomoteur" "fuel 0 1 deux-roues" "fuel --employee 0 1"; do
     read -ra words <<<"$kinds"
     set -- "${words[@]}"
