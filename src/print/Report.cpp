@@ -72,7 +72,9 @@ QString ReportDocumentName(TTypeCalc typeCalc, const QString &year)
     const QString title = typeCalc == tcKmCost     ? u"Détail des frais kilométriques"_s
                           : typeCalc == tcFuelCost ? u"Détail des frais forfaitaires de carburant"_s
                                                    : u"Frais réels ou déduction de 10 %"_s;
-    return year.isEmpty() ? title : title + u' ' + year;
+    if (year.isEmpty())
+        return title;
+    return typeCalc == tcRealCosts ? title + u" : revenus "_s + year : title + u' ' + year;
 }
 
 TReport MakeKmReport(const TKmReportInput &input)

@@ -1058,7 +1058,7 @@ void TestFMain::realCostsPage()
     for (const TTextOp &op : sheets.first()->Operations())
         printed << plain(op.Text);
     for (const QString &expected :
-         {u"Frais réels ou déduction de 10 % 2025"_s, u"Frais de véhicule :   "_s,
+         {u"Frais réels ou déduction de 10 % : revenus 2025"_s, u"Frais de véhicule :   "_s,
           u"barème kilométrique 2025 : 12 000 km, 3 CV et moins : 4 857,00 €"_s,
           u"Conclusion :   "_s, u"Repas pris au foyer :   "_s, u"5 402 €"_s,
           u"Frais réels à déclarer case 1AK (déclarant 1) ou 1BK (déclarant 2) :   "_s})
