@@ -34,22 +34,20 @@ bool readField(TRealCostsField field, const QString &text, const QString &name, 
 QString vehicleOrigin(const TCalcRequest &request, const TPublishedYear &published,
                       const TCalcResult &result)
 {
-    const QString year = QString::number(request.Year);
-    const QString distance = NumberToText(result.Distance, 0);
     if (request.Type == tcKmCost) {
         const TVehicleKind kind = TVehicleKind(request.Kind);
         const QStringList powers = PowerCaptions(kind);
-        QString vehicle = powers.isEmpty() ? VehicleKindCaptions(published.Km).value(request.Kind)
-                                           : powers.value(request.Power);
-        if (IsElectric(kind) && !powers.isEmpty())
-            vehicle += u", électrique"_s;
-        return u"barème kilométrique %1 : %2 km, %3"_s.arg(year, distance, vehicle);
+        const bool powerless = powers.isEmpty();
+        return VehicleCostOrigin(tcKmCost, request.Year, result.Distance,
+                                 powerless ? VehicleKindCaptions(published.Km).value(request.Kind)
+                                           : powers.value(request.Power),
+                                 IsElectric(kind) && !powerless ? u"électrique"_s : QString());
     }
     const TFuelVehicleKind kind = TFuelVehicleKind(request.Kind);
-    QString vehicle = FuelPowerCaptions(kind, request.Status).value(request.Power);
-    if (kind == fvCar)
-        vehicle += u", "_s + FuelKindCaptions().value(request.Fuel).toLower();
-    return u"barème carburant %1 : %2 km, %3"_s.arg(year, distance, vehicle);
+    return VehicleCostOrigin(tcFuelCost, request.Year, result.Distance,
+                             FuelPowerCaptions(kind, request.Status).value(request.Power),
+                             kind == fvCar ? FuelKindCaptions().value(request.Fuel).toLower()
+                                           : QString());
 }
 
 QString orNull(bool given, const QString &json)

@@ -31,6 +31,16 @@ QString tooLarge(const QString &what, long double value, long double most)
 
 } // namespace
 
+QString VehicleCostOrigin(TTypeCalc scale, int year, long double distance, QString vehicle,
+                          const QString &detail)
+{
+    if (!detail.isEmpty())
+        vehicle += u", "_s + detail;
+    return (scale == tcKmCost ? u"barème kilométrique %1 : %2 km, %3"_s
+                              : u"barème carburant %1 : %2 km, %3"_s)
+        .arg(QString::number(year), NumberToText(distance, 0), vehicle);
+}
+
 QString CentsText(long double amount)
 {
     return NumberToText(amount, 2) + Nbsp + u'€';

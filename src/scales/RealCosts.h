@@ -3,6 +3,7 @@
 #pragma once
 
 #include "PublishedScales.h"
+#include "UDeclar.h"
 
 #include <QList>
 #include <QString>
@@ -83,6 +84,11 @@ bool HasHomeWorkFlat(const TRealCostsSet &set);
 // The marginal rates of the year, as "0, 11, 30, 41 ou 45 %".
 QString MarginalRatesText(const TRealCostsSet &set);
 bool IsMarginalRate(long double rate, const TRealCostsSet &set);
+// Where a vehicle's costs come from, as the actual-costs page and vemora-calc say it: the scale
+// and its year, the distance, the vehicle (its power, or the kind of a moped) and a detail
+// (electric, a car's fuel) when there is one: "barème kilométrique 2025 : 12 000 km, 5 CV".
+QString VehicleCostOrigin(TTypeCalc scale, int year, long double distance, QString vehicle,
+                          const QString &detail);
 // Money as the page writes it: "1 234,50 €", or whole euros "1 235 €".
 QString CentsText(long double amount);
 QString EurosText(long double amount);

@@ -670,23 +670,20 @@ void TF_Main::CarryVehicleCost(TTypeCalc typeCalc)
     if (!TS_Frais_reels)
         return;
     if (typeCalc == tcKmCost) {
-        const bool powerless = !E_Power->isVisible() && E_Power->count() == 0;
-        QString vehicle = powerless ? E_Type->currentText() : E_Power->currentText();
-        if (IsElectric(GetVehicleKind()) && !powerless)
-            vehicle += u", électrique"_s;
+        const bool powerless = E_Power->count() == 0;
         TS_Frais_reels->CarryVehicleCost(
             GetYear(), m_lastKmCalc.Amount,
-            u"barème kilométrique %1 : %2 km, %3"_s.arg(QString::number(GetYear()),
-                                                        NumberToText(GetDistance(), 0), vehicle));
+            VehicleCostOrigin(tcKmCost, GetYear(), GetDistance(),
+                              powerless ? E_Type->currentText() : E_Power->currentText(),
+                              IsElectric(GetVehicleKind()) && !powerless ? u"électrique"_s
+                                                                         : QString()));
         return;
     }
-    QString vehicle = E_KmPower->currentText();
-    if (GetKmVehicleKind() == fvCar)
-        vehicle += u", "_s + E_KmFuel->currentText().toLower();
     TS_Frais_reels->CarryVehicleCost(
         GetKmYear(), m_lastFuelCalc.Amount,
-        u"barème carburant %1 : %2 km, %3"_s.arg(QString::number(GetKmYear()),
-                                                 NumberToText(GetKmDistance(), 0), vehicle));
+        VehicleCostOrigin(tcFuelCost, GetKmYear(), GetKmDistance(), E_KmPower->currentText(),
+                          GetKmVehicleKind() == fvCar ? E_KmFuel->currentText().toLower()
+                                                      : QString()));
 }
 
 void TF_Main::ShowInformation()
