@@ -12,6 +12,7 @@ libbenchmark-dev libpng-dev zlib1g-dev qpdf poppler-utils
 libcups2-dev cups printer-driver-cups-pdf
 xvfb xauth xdotool x11-utils x11-apps netpbm time
 dbus-daemon at-spi2-core python3-pyatspi
+orca speech-dispatcher speech-dispatcher-espeak-ng openbox locales
 dpkg-dev lintian desktop-file-utils appstream man-db"
 
 missing=""

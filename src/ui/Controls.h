@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QString>
 
+#include "Accessibility.h"
 #include "NumberEdit.h"
 
 // Fonts are given as family and point size; "Arial" maps to a metric-compatible face.
@@ -37,6 +38,17 @@ inline QLabel *AddLabel(QWidget *parent, const QString &name, const QString &tex
     return label;
 }
 
+// Names `control` for screen readers after its label, whose blanks around its text (some
+// captions end with one) are not read.
+inline void LabelFor(QWidget *control, QLabel *label)
+{
+    label->setBuddy(control);
+    const QString name = label->text().trimmed();
+    if (name != label->text())
+        label->setAccessibleName(name);
+    control->setAccessibleName(name);
+}
+
 // A pick-only drop-down list at left/top, named for screen readers after its label.
 inline QComboBox *AddList(QWidget *parent, const QString &name, int left, int top, int width,
                           QLabel *label)
@@ -45,10 +57,9 @@ inline QComboBox *AddList(QWidget *parent, const QString &name, int left, int to
     list->setObjectName(name);
     list->setEditable(false);
     list->setGeometry(left, top, width, 21);
-    if (label) {
-        label->setBuddy(list);
-        list->setAccessibleName(label->text().trimmed());
-    }
+    FollowChosenEntry(list);
+    if (label)
+        LabelFor(list, label);
     return list;
 }
 
@@ -59,8 +70,7 @@ inline TNumberEdit *AddNumberEdit(QWidget *parent, const QString &name, TNumberE
     auto *edit = new TNumberEdit(kind, parent);
     edit->setObjectName(name);
     edit->setGeometry(left, top, width, 21);
-    label->setBuddy(edit);
-    edit->setAccessibleName(label->text().trimmed());
+    LabelFor(edit, label);
     return edit;
 }
 

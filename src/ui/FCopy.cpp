@@ -183,7 +183,6 @@ void TF_Copyright::CreateControls()
 
     auto *Panel1 = new QFrame(this);
     Panel1->setObjectName(u"Panel1"_s);
-    Panel1->setAccessibleName(u"Informations"_s);
     Panel1->setFrameShape(QFrame::NoFrame);
     Panel1->setGeometry(0, 0, 434, 433);
 
@@ -305,6 +304,9 @@ void TF_Copyright::FillNote()
     const auto addRow = [&](const QString &row) {
         auto *item = new QListWidgetItem(row, L_Note);
         item->setSizeHint(QSize(metrics.horizontalAdvance(row) + 4, NoteRowHeight));
+        // The keys go from line to line of the notes, over the blank rows between paragraphs.
+        if (row.trimmed().isEmpty())
+            item->setFlags(Qt::NoItemFlags);
     };
     for (const QString &line : NoteLines()) {
         QString row;

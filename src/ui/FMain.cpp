@@ -7,6 +7,7 @@
 #include "FPrintPreview.h"
 #include "FPrinter.h"
 #include "HomeBrowser.h"
+#include "HomeText.h"
 #include "LinkLabel.h"
 #include "Maker.h"
 #include "MessageDialogs.h"
@@ -18,6 +19,7 @@
 #include "ShellHelpers.h"
 #include "UrlEncode.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -46,6 +48,11 @@ const QColor LinkHoverColor(0xE3, 0xF0, 0xFF);
 constexpr int ClientWidth = 690;
 constexpr int ClientHeight = 551;
 
+// Why "Calculer" cannot be pressed yet, as the print command says it too.
+const QString NoDistanceText = QStringLiteral("Le kilométrage effectué dans l'année est nul !");
+const QString NoSalaryText =
+    QStringLiteral("Le salaire net imposable de l'année n'est pas indiqué !");
+
 // Tabs of a fixed width, whatever the theme draws.
 class TFixedTabBar : public QTabBar
 {
@@ -58,6 +65,23 @@ protected:
         QSize size = QTabBar::tabSizeHint(index);
         size.setWidth(200);
         return size;
+    }
+
+    void focusInEvent(QFocusEvent *event) override
+    {
+        QTabBar::focusInEvent(event);
+        // Screen readers are told which tab has the keyboard, once the bar of tabs has said it
+        // has it, as they are when the arrow keys change the tab.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (!hasFocus() || !QAccessible::isActive() || currentIndex() < 0)
+                    return;
+                QAccessibleEvent focus(this, QAccessible::Focus);
+                focus.setChild(currentIndex());
+                QAccessible::updateAccessibility(&focus);
+            },
+            Qt::QueuedConnection);
     }
 };
 
@@ -180,6 +204,16 @@ void TF_Main::CreateHomePanel()
     P_Home->setObjectName(u"P_Home"_s);
     P_Home->setGeometry(0, 0, ClientWidth, ClientHeight);
 
+    // The page's text for the keyboard and screen readers, under the browser that draws it.
+    P_HomeText = new THomeText(P_Home);
+    P_HomeText->setObjectName(u"P_HomeText"_s);
+    P_HomeText->setGeometry(0, 0, ClientWidth, ClientHeight - 28);
+    if (!m_homePage.isEmpty()) {
+        QString title;
+        const QStringList lines = HomePageLines(m_homePage, &title);
+        P_HomeText->SetPage(title, lines);
+    }
+
     // The browser itself is made once the window is on screen.
     P_Browser = new QWidget(P_Home);
     P_Browser->setObjectName(u"P_Browser"_s);
@@ -213,9 +247,9 @@ void TF_Main::CreateCalcPanel()
     PC_Main = new TTabWidget(P_Calc);
     PC_Main->setObjectName(u"PC_Main"_s);
     PC_Main->setGeometry(0, 0, ClientWidth, 485);
-    TS_Bareme = new QWidget;
+    TS_Bareme = new TPage;
     TS_Bareme->setObjectName(u"TS_Bareme"_s);
-    TS_Kilometres_charges = new QWidget;
+    TS_Kilometres_charges = new TPage;
     TS_Kilometres_charges->setObjectName(u"TS_Kilometres_charges"_s);
     PC_Main->addTab(TS_Bareme, u"Barème kilométrique"_s);
     PC_Main->addTab(TS_Kilometres_charges, u"Barème carburant"_s);
@@ -280,7 +314,7 @@ void TF_Main::CreateCalcPanel()
     L_Close->setShortcutText(u"Ctrl+F"_s);
     // The links come after their page's controls, the bottom bar's after both pages', from
     // left to right.
-    QWidget::setTabOrder(B_Calc, I_Infos);
+    QWidget::setTabOrder(L_Result, I_Infos);
     QWidget::setTabOrder(I_Infos, L_Infos);
     QWidget::setTabOrder(L_Print, L_Close);
     QWidget::setTabOrder(L_Close, L_CopyRight);
@@ -357,6 +391,17 @@ void TF_Main::CreateBrowser()
     });
     WebBrowser1->setObjectName(u"WebBrowser1"_s);
     WebBrowser1->setGeometry(P_Browser->rect());
+    // The page's text first, then the page's links, then "Accéder à la calculatrice".
+    if (QWidget *links = pageLinks()) {
+        QWidget::setTabOrder(P_HomeText, links);
+        QWidget::setTabOrder(links, L_ShowCalc);
+    }
+    connect(P_HomeText, &THomeText::framed, this, [this](bool on) {
+        if (WebBrowser1 && WebBrowser1->isVisible())
+            WebBrowser1->RunScript(
+                u"document.body.classList.toggle('reading', %1)"_s.arg(on ? u"true"_s : u"false"_s),
+                [](const QVariant &) {});
+    });
     connect(WebBrowser1, &THomeBrowser::loadFinished, this, [this](bool ok) {
         // A home page that cannot be shown gives way to the calculator, silently.
         if (m_homeLoadAnswered)
@@ -389,6 +434,9 @@ void TF_Main::ShowHomeProblem(const QString &why)
                            u"« Accéder à la calculatrice », en bas de la fenêtre."_s);
     L_HomeProblem->setAccessibleName(L_HomeProblem->text());
     L_HomeProblem->show();
+    // What the panel shows is what the keyboard reads there.
+    P_HomeText->SetPage(u"Page d'accueil"_s,
+                        L_HomeProblem->text().split(u'\n', Qt::SkipEmptyParts));
 }
 
 bool TF_Main::HomePanelShown() const
@@ -417,6 +465,15 @@ void TF_Main::L_ShowCalcClick()
         E_Type->setFocus();
         E_Year->setFocus();
     }
+}
+
+void TF_Main::ShowPage(int index)
+{
+    PC_Main->setCurrentIndex(index);
+    // The page's title takes the keyboard: screen readers say the page's name and its title, and
+    // Tab goes on to the page's first control.
+    if (auto *title = PC_Main->currentWidget()->findChild<TPageTitle *>())
+        title->setFocus(Qt::ShortcutFocusReason);
 }
 
 TTypeCalc TF_Main::ActiveTypeCalc() const
@@ -474,11 +531,37 @@ bool TF_Main::eventFilter(QObject *watched, QEvent *event)
     return FormKeyDown(static_cast<QKeyEvent *>(event));
 }
 
+QWidget *TF_Main::pageLinks() const
+{
+    return WebBrowser1 ? WebBrowser1->findChild<QWidget *>(u"WebBrowser1Container"_s) : nullptr;
+}
+
 bool TF_Main::FormKeyDown(QKeyEvent *event)
 {
     const Qt::KeyboardModifiers modifiers =
         event->modifiers() &
         (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier);
+    const bool calculator = P_Calc && P_Calc->isVisible();
+    // Ctrl+Tab and Ctrl+Shift+Tab change the page wherever the keyboard is in the calculator,
+    // a list included, which would take the key for itself.
+    if (calculator && (modifiers & Qt::ControlModifier) &&
+        !(modifiers & (Qt::AltModifier | Qt::MetaModifier)) &&
+        (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab)) {
+        const bool back = event->key() == Qt::Key_Backtab || (modifiers & Qt::ShiftModifier);
+        ShowPage((PC_Main->currentIndex() + (back ? PC_Main->count() - 1 : 1)) % PC_Main->count());
+        return true;
+    }
+    // Alt+C while "Calculer" cannot be pressed: the reason is said, the window stays as it is.
+    if (calculator && modifiers == Qt::AltModifier && event->key() == Qt::Key_C) {
+        const bool realCosts = ActiveTypeCalc() == tcRealCosts;
+        const QPushButton *calc = realCosts                      ? TS_Frais_reels->CalcButton()
+                                  : ActiveTypeCalc() == tcKmCost ? B_Calc
+                                                                 : B_KmCalc;
+        if (!calc->isEnabled()) {
+            Announce(this, realCosts ? NoSalaryText : NoDistanceText);
+            return true;
+        }
+    }
     if (modifiers == Qt::ControlModifier) {
         switch (WindowShortcut(event)) {
         case Qt::Key_F:
@@ -519,7 +602,7 @@ bool TF_Main::HomePageKeyDown(QKeyEvent *event)
 void TF_Main::HomePageLeft(bool forward)
 {
     // The window's own controls around the page, in their Tab order.
-    QWidget *from = WebBrowser1;
+    QWidget *from = pageLinks() ? pageLinks() : WebBrowser1;
     QWidget *next = from;
     do {
         next = forward ? next->nextInFocusChain() : next->previousInFocusChain();
@@ -554,11 +637,11 @@ void TF_Main::PrintCommand(TTypeCalc typeCalc, bool withDialog)
     if (typeCalc == tcRealCosts) {
         year = QString::number(TS_Frais_reels->GetYear());
         if (!TS_Frais_reels->HasSalary()) {
-            ShowWarningBeep(u"Le salaire net imposable de l'année n'est pas indiqué !"_s);
+            ShowWarningBeep(NoSalaryText);
             return;
         }
     } else if (!((km ? GetDistance() : GetKmDistance()) > 0)) {
-        ShowWarningBeep(u"Le kilométrage effectué dans l'année est nul !"_s);
+        ShowWarningBeep(NoDistanceText);
         return;
     }
     ResetPrinter();

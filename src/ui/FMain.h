@@ -20,6 +20,7 @@ class QPushButton;
 class QRadioButton;
 class QTabWidget;
 class THomeBrowser;
+class THomeText;
 class TLinkLabel;
 class TNumberEdit;
 class TRealCostsPage;
@@ -86,6 +87,10 @@ private:
     void ShowCalcPanel();
     void ShowHomePanel();
     bool FormKeyDown(QKeyEvent *event);
+    // Shows the page of that index, the keyboard on its title.
+    void ShowPage(int index);
+    // The home page's own links, inside the browser; none before it is made.
+    QWidget *pageLinks() const;
     // A key pressed in the home page; true when the window takes it.
     bool HomePageKeyDown(QKeyEvent *event);
     // Tab (forward) or Shift+Tab went past the home page's last or first link.
@@ -159,6 +164,7 @@ private:
 
     // Window and panels.
     QWidget *P_Home = nullptr;
+    THomeText *P_HomeText = nullptr;
     QWidget *P_Browser = nullptr;
     THomeBrowser *WebBrowser1 = nullptr;
     QLabel *L_HomeProblem = nullptr; // why the home page is not shown, when it cannot be

@@ -56,6 +56,7 @@ void TF_Main::CreateFuelPage(QWidget *page)
     RB_Employee = new QRadioButton(TaxpayerStatusCaption(tsEmployee), status);
     RB_Employee->setObjectName(u"RB_Employee"_s);
     RB_Employee->setGeometry(553 - 33, 0, 113, 17);
+    status->LabelMembers({RB_Professional, RB_Employee});
 
     E_KmYear = AddYearList(page, u"L_KmYear"_s, u"E_KmYear"_s, {33, 78, LabelWidth, 319, 77, 146},
                            FuelYearCaptions());
@@ -100,6 +101,7 @@ void TF_Main::CreateFuelPage(QWidget *page)
     QWidget::setTabOrder(E_KmDistanceByDay, E_KmNumOfDays);
     QWidget::setTabOrder(E_KmNumOfDays, E_KmDistance);
     QWidget::setTabOrder(E_KmDistance, B_KmCalc);
+    QWidget::setTabOrder(B_KmCalc, L_KmResult);
 
     for (QRadioButton *status : {RB_Professional, RB_Employee}) {
         connect(status, &QRadioButton::toggled, this, [this](bool checked) {
@@ -111,7 +113,8 @@ void TF_Main::CreateFuelPage(QWidget *page)
     connect(E_KmType, &QComboBox::activated, this, &TF_Main::E_KmTypeChange);
     connect(E_KmPower, &QComboBox::activated, this, &TF_Main::E_KmPowerChange);
     connect(E_KmFuel, &QComboBox::activated, this, &TF_Main::E_KmFuelChange);
-    connect(B_KmCalc, &QPushButton::clicked, this, &TF_Main::ShowFuelCost);
+    connect(B_KmCalc, &QPushButton::clicked, this,
+            [this] { m_fuelAmount.Recalculate([this] { ShowFuelCost(); }); });
 }
 
 void TF_Main::InitFuelPage()

@@ -87,11 +87,13 @@ void TF_Main::CreateKmPage(QWidget *page)
     QWidget::setTabOrder(E_DistanceByDay, E_NumOfDays);
     QWidget::setTabOrder(E_NumOfDays, E_Distance);
     QWidget::setTabOrder(E_Distance, B_Calc);
+    QWidget::setTabOrder(B_Calc, L_Result);
 
     connect(E_Year, &QComboBox::activated, this, &TF_Main::E_YearChange);
     connect(E_Type, &QComboBox::activated, this, &TF_Main::E_TypeChange);
     connect(E_Power, &QComboBox::activated, this, &TF_Main::E_PowerChange);
-    connect(B_Calc, &QPushButton::clicked, this, &TF_Main::ShowKmCost);
+    connect(B_Calc, &QPushButton::clicked, this,
+            [this] { m_kmAmount.Recalculate([this] { ShowKmCost(); }); });
 }
 
 void TF_Main::InitKmPage()
@@ -197,7 +199,7 @@ void TF_Main::UpdatePowerList()
     if (hasPower) {
         L_Power->setEnabled(true);
         SetLabelText(L_Power, PowerLabelCaption(kind));
-        E_Power->setAccessibleName(L_Power->text());
+        LabelFor(E_Power, L_Power);
     }
     I_Electric->setVisible(IsElectric(kind));
     I_Thermic->setVisible(!IsElectric(kind));

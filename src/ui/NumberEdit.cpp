@@ -1,6 +1,7 @@
 // The numeric entry fields: every typed character passes the field's filter first.
 #include "NumberEdit.h"
 
+#include "Accessibility.h"
 #include "NumberEditRules.h"
 
 #include <QAction>
@@ -24,13 +25,29 @@ bool staysInField(Qt::FocusReason reason)
     return reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason;
 }
 
+// Why a typed character was left out, in a few words.
+QString refusedReason(QChar typed, TNumberEdit::TKind kind)
+{
+    if (typed == u'.' || typed == u',')
+        return kind == TNumberEdit::TKind::DayCount ? u"Un nombre de jours entier, sans virgule"_s
+                                                    : u"Une seule virgule"_s;
+    if (typed == u'-')
+        return u"Pas de nombre négatif"_s;
+    return u"Chiffres seulement"_s;
+}
+
 } // namespace
 
 TNumberEdit::TNumberEdit(TKind kind, QWidget *parent)
     : QLineEdit(parent)
     , m_kind(kind)
 {
+    InstallAccessibility();
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // The line edit tells screen readers where its caret is the first time the caret is placed,
+    // which is on the first focus, just before the focus itself: told of a caret first, Orca
+    // takes the field for the focus without saying it. Placed here, the caret is not news then.
+    setCursorPosition(0);
     if (kind == TKind::DayCount)
         setMaxLength(3);
 }
@@ -67,6 +84,11 @@ void TNumberEdit::keyPressEvent(QKeyEvent *event)
     }
     const QString accepted = filtered(typed);
     event->accept();
+    // Where a field would beep, a screen reader says why the key did nothing.
+    if (accepted.isEmpty())
+        Announce(this, refusedReason(typed.at(0), m_kind));
+    else if (maxLength() <= text().size() && !hasSelectedText())
+        Announce(this, u"%1 chiffres au plus"_s.arg(maxLength()));
     if (!accepted.isEmpty())
         insert(accepted);
 }

@@ -13,9 +13,11 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-QLabel *AddPageTitle(QWidget *page, const QString &name, const QString &text, const QString &color)
+TPageTitle *AddPageTitle(QWidget *page, const QString &name, const QString &text,
+                         const QString &color)
 {
-    auto *title = new QLabel(text, page);
+    auto *title = new TPageTitle(QColor(0xFF, 0xFF, 0xFF), page);
+    title->setText(text);
     title->setObjectName(name);
     title->setAlignment(Qt::AlignCenter);
     title->setFont(ArialFont(12, true));
@@ -119,8 +121,9 @@ TAmountBox::TAmountBox(QWidget *page, const QString &prefix, const QString &capt
     title->setAlignment(Qt::AlignCenter);
     title->setGeometry(captionPlace);
 
-    m_amount = new QLabel(page);
+    m_amount = new TAmountLabel(QColor(0x00, 0x00, 0x00), page);
     m_amount->setObjectName(u"L_"_s + prefix + u"Result"_s);
+    m_amount->setFocusPolicy(Qt::TabFocus);
     m_amount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_amount->setFont(ArialFont(11, true));
     m_amount->setStyleSheet(u"background-color: #C0C0C0; color: #000000;"_s);
@@ -134,6 +137,14 @@ TAmountBox::TAmountBox(QWidget *page, const QString &prefix, const QString &capt
 void TAmountBox::Show(const QString &amount) const
 {
     ShowAmount(m_amount, amount, m_spoken);
+}
+
+void TAmountBox::Recalculate(const std::function<void()> &calculate) const
+{
+    const QString shown = m_amount->text();
+    calculate();
+    if (!shown.isEmpty() && m_amount->text() == shown)
+        Announce(m_amount, m_amount->accessibleName() + u", inchangé"_s);
 }
 
 TDistanceFields::TDistanceFields(QWidget *page, const QString &prefix, const TPlace &place,

@@ -2,6 +2,8 @@
 // the distance fields that fill the annual distance, "Calculer", and the amount shown.
 #pragma once
 
+#include "Accessibility.h"
+
 #include <QObject>
 #include <QRect>
 #include <QString>
@@ -16,8 +18,38 @@ class QPushButton;
 class QWidget;
 class TNumberEdit;
 
+// A page of the calculator, which screen readers name after its tab.
+class TPage : public QWidget
+{
+    Q_OBJECT
+
+public:
+    using QWidget::QWidget;
+};
+
+// The title across the top of a page: a heading, which takes the keyboard when Ctrl+Tab brings
+// its page, so that screen readers say the page's name and its title.
+class TPageTitle : public TFocusLabel
+{
+    Q_OBJECT
+
+public:
+    using TFocusLabel::TFocusLabel;
+};
+
+// The amount of a page in its grey box: a stop of the Tab key after "Calculer", so that it can
+// be read again.
+class TAmountLabel : public TFocusLabel
+{
+    Q_OBJECT
+
+public:
+    using TFocusLabel::TFocusLabel;
+};
+
 // The title across the top of a page, in its colour.
-QLabel *AddPageTitle(QWidget *page, const QString &name, const QString &text, const QString &color);
+TPageTitle *AddPageTitle(QWidget *page, const QString &name, const QString &text,
+                         const QString &color);
 // The note across the bottom of a page.
 QLabel *AddPageNote(QWidget *page, const QString &name, const QString &text);
 // "Calculer", Alt+C.
@@ -64,6 +96,9 @@ public:
                const QRect &captionPlace, int boxLeft, int boxTop);
     void Show(const QString &amount) const;
     void Clear() const { Show({}); }
+    // "Calculer" pressed: `calculate` shows the amount, which screen readers hear again, said
+    // unchanged, when it is the one already shown.
+    void Recalculate(const std::function<void()> &calculate) const;
     QLabel *Amount() const { return m_amount; }
 
 private:

@@ -48,7 +48,7 @@ QString html(const QString &text)
 } // namespace
 
 TRealCostsPage::TRealCostsPage(QWidget *parent)
-    : QWidget(parent)
+    : TPage(parent)
 {
     setObjectName(u"TS_Frais_reels"_s);
 }
@@ -110,17 +110,15 @@ void TRealCostsPage::CreateControls()
         TAmountBox(this, u"Rc"_s, u"Total de vos frais réels :"_s,
                    u"Le total de vos frais réels s'élève à :"_s, QRect(12, 396, 364, 17), 110, 418);
 
-    E_RcWorking = new QTextEdit(this);
+    E_RcWorking = new TReadOnlyText(this);
     E_RcWorking->setObjectName(u"E_RcWorking"_s);
     E_RcWorking->setAccessibleName(u"Résultat de la comparaison"_s);
-    E_RcWorking->setReadOnly(true);
-    E_RcWorking->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
-    E_RcWorking->setTabChangesFocus(true);
     E_RcWorking->setGeometry(384, 36, 296, 412);
 
-    QWidget *order[] = {E_RcYear,        E_RcSalary,   E_RcVehicle,    E_RcMeals, E_RcMealPrice,
-                        E_RcMealVoucher, E_RcHomeDays, E_RcHomeActual, E_RcOther, E_RcAllowances,
-                        E_RcRate,        B_RcCalc,     E_RcWorking};
+    QWidget *order[] = {E_RcYear,          E_RcSalary,      E_RcVehicle,  E_RcMeals,
+                        E_RcMealPrice,     E_RcMealVoucher, E_RcHomeDays, E_RcHomeActual,
+                        E_RcOther,         E_RcAllowances,  E_RcRate,     B_RcCalc,
+                        m_amount.Amount(), E_RcWorking};
     for (size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 
@@ -133,15 +131,23 @@ void TRealCostsPage::CreateControls()
                 return;
             if (edit->hasFocus())
                 SanitizeNumberEdit(edit);
-            if (edit == E_RcVehicle)
-                E_RcVehicleEdited();
-            ApplyRealCostsRule();
-            ClearRealCosts();
+            FieldChanged(edit);
         });
-        if (edit->kind() == TNumberEdit::TKind::DayCount)
+        if (edit->kind() == TNumberEdit::TKind::DayCount) {
             connect(edit, &TNumberEdit::entered, this, [edit] { AnEditEnter(edit); });
-        else
-            connect(edit, &TNumberEdit::exited, this, [edit] { AnEditExit(edit); });
+        } else {
+            // The number merely written out again on leaving keeps the comparison shown.
+            connect(edit, &TNumberEdit::exited, this, [this, edit] {
+                const long double before = TextToNumber(StripThousandSeparators(edit->text()));
+                m_filling = true;
+                AnEditExit(edit);
+                m_filling = false;
+                if (TextToNumber(StripThousandSeparators(edit->text())) != before)
+                    FieldChanged(edit);
+                else if (edit == E_RcVehicle)
+                    E_RcVehicleEdited(); // a carried amount is shown as it was carried
+            });
+        }
     }
     connect(B_RcCalc, &QPushButton::clicked, this, &TRealCostsPage::ShowRealCosts);
 
@@ -228,6 +234,14 @@ void TRealCostsPage::ShowCarriedVehicle()
     E_RcVehicle->setAccessibleDescription(L_RcVehicleOrigin->text().isEmpty()
                                               ? u"Aucun montant calculé pour cette année"_s
                                               : L_RcVehicleOrigin->text());
+}
+
+void TRealCostsPage::FieldChanged(TNumberEdit *edit)
+{
+    if (edit == E_RcVehicle)
+        E_RcVehicleEdited();
+    ApplyRealCostsRule();
+    ClearRealCosts();
 }
 
 void TRealCostsPage::E_RcVehicleEdited()
@@ -318,8 +332,7 @@ bool TRealCostsPage::ShowRealCosts()
     E_RcWorking->setHtml(text);
     m_amount.Show(NumberToText(m_lastResult.Declared, 0));
     // The verdict is what the user pressed "Calculer" for: screen readers say it too.
-    if (auto *announcer = window()->findChild<TAnnouncer *>())
-        announcer->Announce(RealCostsVerdict(m_lastResult));
+    Announce(this, RealCostsVerdict(m_lastResult));
     return true;
 }
 

@@ -15,7 +15,7 @@ class QTextEdit;
 class TNumberEdit;
 struct TReport;
 
-class TRealCostsPage : public QWidget
+class TRealCostsPage : public TPage
 {
     Q_OBJECT
 
@@ -49,6 +49,8 @@ private:
     void ClearRealCosts();
     void ShowCarriedVehicle();
     void E_RcVehicleEdited();
+    // A field changed: what was computed from it no longer stands.
+    void FieldChanged(TNumberEdit *edit);
 
     struct TCarried
     {

@@ -3,14 +3,34 @@
 #pragma once
 
 #include <QAccessibleWidget>
+#include <QList>
 
 #include <functional>
+
+class TSpokenText;
 
 class TReadOnlyTextAccessible : public QAccessibleWidget, public QAccessibleTextInterface
 {
 public:
+    // What the control shows and how a screen reader follows it; offsets are those of the text
+    // shown.
+    struct TSource
+    {
+        std::function<QString()> Text;
+        // The caret of a control whose own keys move one, and how to put it elsewhere; without
+        // them the caret is the screen reader's own.
+        std::function<int()> Caret;
+        std::function<void(int)> MoveCaret;
+        // Where each line starts, for a control that cuts its text into rows of its own;
+        // without them a line ends at a line feed.
+        std::function<QList<int>()> LineStarts;
+        // Numbers read whole, their digit groups joined (see TSpokenText).
+        bool WholeNumbers = false;
+    };
+
     TReadOnlyTextAccessible(QWidget *widget, QAccessible::Role role,
                             std::function<QString()> content);
+    TReadOnlyTextAccessible(QWidget *widget, QAccessible::Role role, TSource source);
 
     void *interface_cast(QAccessible::InterfaceType type) override;
     QAccessible::State state() const override;
@@ -25,16 +45,26 @@ public:
     void addSelection(int, int) override {}
     void removeSelection(int) override {}
     void setSelection(int, int, int) override {}
-    int cursorPosition() const override { return m_cursor; }
+    int cursorPosition() const override;
     void setCursorPosition(int position) override;
     QString text(int startOffset, int endOffset) const override;
-    int characterCount() const override { return int(m_content().size()); }
+    int characterCount() const override;
     QRect characterRect(int) const override { return {}; }
     int offsetAtPoint(const QPoint &) const override { return -1; }
     void scrollToSubstring(int, int) override {}
     QString attributes(int offset, int *startOffset, int *endOffset) const override;
+    QString textBeforeOffset(int offset, QAccessible::TextBoundaryType boundaryType,
+                             int *startOffset, int *endOffset) const override;
+    QString textAfterOffset(int offset, QAccessible::TextBoundaryType boundaryType,
+                            int *startOffset, int *endOffset) const override;
+    QString textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType, int *startOffset,
+                         int *endOffset) const override;
 
 private:
-    std::function<QString()> m_content;
+    TSpokenText spoken() const;
+    // The line `step` lines away from the one holding `offset`, in the control's own rows.
+    QString rowText(int offset, int step, int *startOffset, int *endOffset) const;
+
+    TSource m_source;
     int m_cursor = 0;
 };

@@ -9,6 +9,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -94,8 +95,9 @@ void TestScreenReader::windowAsSaid()
 
     events.clear();
     compute(u"E_Distance"_s, u"B_Calc"_s);
+    // Said as one number: without the narrow space the box shows between its digit groups.
     const QString spoken = u"Le montant de vos frais kilométriques s'élève à : %1 euros"_s.arg(
-        find<QLabel>(u"L_Result"_s)->text());
+        find<QLabel>(u"L_Result"_s)->text().remove(QChar(0x202F)));
     QCOMPARE(describe(u"L_Result"_s)->text(QAccessible::Name), spoken);
     QVERIFY(events.contains({QAccessible::ObjectShow, spoken}));
     // The same amount again is not said twice; a changed input empties it.
@@ -104,15 +106,41 @@ void TestScreenReader::windowAsSaid()
     QVERIFY(!events.contains({QAccessible::ObjectShow, spoken}));
     QTest::keyClick(find<QLineEdit>(u"E_Distance"_s), Qt::Key_Backspace);
     QVERIFY(describe(u"L_Result"_s)->text(QAccessible::Name).endsWith(u"aucun montant calculé"_s));
+    // A field's text comes whole, in one run of attributes, its digit groups joined.
+    QAccessibleTextInterface *field = describe(u"E_Distance"_s)->textInterface();
+    find<QLineEdit>(u"E_Distance"_s)->setText(u"12\u202F000"_s);
+    int start = -1, end = -1;
+    field->attributes(0, &start, &end);
+    QCOMPARE(field->text(start, end), u"12000"_s);
+    // A list's text is its chosen entry, its children its entries; the arrow keys give the
+    // entry they choose the focus.
+    auto *years = find<QComboBox>(u"E_Year"_s);
+    QAccessibleInterface *list = describe(u"E_Year"_s);
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    years->setFocus();
+    events.clear();
+    QTest::keyClick(years, Qt::Key_Down);
+    QCOMPARE(list->childCount(), years->count());
+    QVERIFY(list->textInterface());
+    QCOMPARE(list->textInterface()->text(0, 4), years->currentText());
+    QVERIFY(events.contains({QAccessible::Focus, years->currentText()}));
 
     find<QTabWidget>(u"PC_Main"_s)->setCurrentIndex(1);
     compute(u"E_KmDistance"_s, u"B_KmCalc"_s);
     QVERIFY(describe(u"L_KmResult"_s)
                 ->text(QAccessible::Name)
                 .startsWith(u"Le montant de vos frais de carburant s'élève à : "_s));
+    // The status choices form a group that each choice is labelled with: a grouping would be read
+    // as a panel each time the keyboard enters it.
     QAccessibleInterface *status = describe(u"RB_Employee"_s)->parent();
-    QCOMPARE(status->role(), QAccessible::Grouping);
+    QCOMPARE(status->role(), QAccessible::Section);
     QCOMPARE(status->text(QAccessible::Name), u"Statut du contribuable"_s);
+    QCOMPARE(describe(u"RB_Employee"_s)
+                 ->relations(QAccessible::Label)
+                 .value(0)
+                 .first->text(QAccessible::Name),
+             u"Statut du contribuable"_s);
     QStringList labels;
     for (const auto &relation : describe(u"E_KmNumOfDays"_s)->relations(QAccessible::Label))
         labels << relation.first->text(QAccessible::Name);
