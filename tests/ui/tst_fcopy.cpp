@@ -175,7 +175,7 @@ void TestFCopy::windowFrame()
 void TestFCopy::captions()
 {
     TF_Copyright dialog(m_owner.get());
-    QCOMPARE(dialog.findChild<QLabel *>(u"L_Version"_s)->text(), u"Version : 1.91.261209"_s);
+    QCOMPARE(dialog.findChild<QLabel *>(u"L_Version"_s)->text(), u"Version : 1.92.261209"_s);
     QCOMPARE(dialog.findChild<QLabel *>(u"L_BOI"_s)->text(),
              u"Arrêté du 27 mars 2023 fixant le barème forfaitaire"_s);
     QCOMPARE(dialog.findChild<QLabel *>(u"L_Offer"_s)->text(),
