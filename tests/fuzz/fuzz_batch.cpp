@@ -378,16 +378,20 @@ void checkBatch(std::string_view t, char separator, const TRecords &in)
             FUZZ_CHECK(reported < errors.size() && errors[reported++].toStdString() == line,
                        context() + u"the report "_s + Shown(text(line)));
         }
-        // The first rows alone under the header, after a line that sets the separator.
+        // The first rows alone under the header, after a line that sets the separator; unless
+        // a quote the header opens is closed only by a later line: alone, the text then guesses
+        // another separator.
         if (row <= 5) {
             const std::string alone =
                 std::string{separator, '\n'}
                     .append(t.substr(header->Begin, header->End - header->Begin))
                     .append(t.substr(r->Begin, r->End - r->Begin));
-            const std::string single = runBatch(MemorySource(alone)).Out;
+            const std::string single =
+                separatorOf(alone) == separator ? runBatch(MemorySource(alone)).Out : std::string{};
             const size_t head = out[0].End;
-            FUZZ_CHECK(single.substr(0, head) == run.Out.substr(0, head) &&
-                           single.substr(head) == run.Out.substr(o.Begin, o.End - o.Begin),
+            FUZZ_CHECK(separatorOf(alone) != separator ||
+                           (single.substr(0, head) == run.Out.substr(0, head) &&
+                            single.substr(head) == run.Out.substr(o.Begin, o.End - o.Begin)),
                        context() + u"alone "_s + Shown(text(single)));
         }
     }
