@@ -73,29 +73,6 @@ private:
     bool m_failed = false;
 };
 
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        if (x >= 'A' && x <= 'Z')
-            x = char(x - 'A' + 'a');
-        if (x != b[i])
-            return false;
-    }
-    return true;
-}
-
-std::string_view trimmed(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 // A field as text to read: a short ASCII field, the usual one, without an allocation.
 class TFieldText
 {
@@ -124,7 +101,7 @@ private:
 bool isBlankRecord(const std::vector<std::string_view> &fields)
 {
     for (std::string_view field : fields) {
-        if (!trimmed(field).empty())
+        if (!TrimmedField(field).empty())
             return false;
     }
     return true;
@@ -134,7 +111,7 @@ bool isBlankRecord(const std::vector<std::string_view> &fields)
 bool readWhole(std::string_view field, int defaultValue, int &value, const char16_t *name,
                QString &error)
 {
-    if (trimmed(field).empty()) {
+    if (TrimmedField(field).empty()) {
         value = defaultValue;
         return true;
     }
@@ -154,17 +131,17 @@ bool readRow(const std::vector<std::string_view> &fields,
                                                            : std::string_view();
     };
     request = TCalcRequest();
-    const std::string_view calcul = trimmed(field(colCalcul));
-    if (equalsNoCase(calcul, "km")) {
+    const std::string_view calcul = TrimmedField(field(colCalcul));
+    if (IsFieldWord(calcul, "km")) {
         request.Type = tcKmCost;
-    } else if (equalsNoCase(calcul, "carburant")) {
+    } else if (IsFieldWord(calcul, "carburant")) {
         request.Type = tcFuelCost;
     } else {
         error = u"calcul inconnu : « %1 » (km ou carburant)"_s.arg(QuotedInMessage(calcul));
         return false;
     }
     const std::string_view type = field(colType);
-    if (trimmed(type).empty()) {
+    if (TrimmedField(type).empty()) {
         error = u"type manquant"_s;
         return false;
     }
@@ -178,7 +155,7 @@ bool readRow(const std::vector<std::string_view> &fields,
             QuotedInMessage(field(colElectrique)));
         return false;
     }
-    request.PowerGiven = !trimmed(field(colPuissance)).empty();
+    request.PowerGiven = !TrimmedField(field(colPuissance)).empty();
     if (!readWhole(field(colAnnee), NewestYear(request.Type), request.Year, u"année", error) ||
         !readWhole(field(colPuissance), 0, request.Power, u"puissance", error) ||
         !readWhole(field(colCv), -1, request.Cv, u"cv", error) ||
@@ -187,15 +164,15 @@ bool readRow(const std::vector<std::string_view> &fields,
     if (request.Type == tcFuelCost) {
         // The fuel and the status only matter to the fuel allowance.
         const std::string_view fuel = field(colCarburant);
-        if (!trimmed(fuel).empty() && !ReadFuel(TFieldText(fuel).View(), request.Fuel)) {
+        if (!TrimmedField(fuel).empty() && !ReadFuel(TFieldText(fuel).View(), request.Fuel)) {
             error =
                 u"carburant illisible : « %1 » (%2)"_s.arg(QuotedInMessage(fuel), FuelChoices());
             return false;
         }
-        const std::string_view statut = trimmed(field(colStatut));
-        if (statut.empty() || equalsNoCase(statut, "pro")) {
+        const std::string_view statut = TrimmedField(field(colStatut));
+        if (statut.empty() || IsFieldWord(statut, "pro")) {
             request.Status = tsProfessional;
-        } else if (equalsNoCase(statut, "salarie") || statut == "salarié" || statut == "Salarié") {
+        } else if (IsFieldWord(statut, "salarie") || statut == "salarié" || statut == "Salarié") {
             request.Status = tsEmployee;
         } else {
             error = u"statut inconnu : « %1 » (pro ou salarie)"_s.arg(QuotedInMessage(statut));
@@ -203,7 +180,7 @@ bool readRow(const std::vector<std::string_view> &fields,
         }
     }
     const std::string_view distance = field(colDistance);
-    if (trimmed(distance).empty()) {
+    if (TrimmedField(distance).empty()) {
         error = u"distance manquante"_s;
         return false;
     }
@@ -309,7 +286,7 @@ int RunBatch(const TByteSource &input, const TSink &out, const TSink &err)
     columns.fill(-1);
     for (size_t i = 0; i < header.size(); ++i) {
         for (size_t c = 0; c < ColumnNames.size(); ++c) {
-            if (columns[c] < 0 && equalsNoCase(trimmed(header[i]), ColumnNames[c]))
+            if (columns[c] < 0 && IsFieldWord(header[i], ColumnNames[c]))
                 columns[c] = int(i);
         }
     }

@@ -334,6 +334,23 @@ TCsvReader::TRecord TCsvReader::Next()
     return TRecord::Fields;
 }
 
+std::string_view TrimmedField(std::string_view field)
+{
+    while (!field.empty() && (field.front() == ' ' || field.front() == '\t'))
+        field.remove_prefix(1);
+    while (!field.empty() && (field.back() == ' ' || field.back() == '\t'))
+        field.remove_suffix(1);
+    return field;
+}
+
+bool IsFieldWord(std::string_view field, std::string_view word)
+{
+    field = TrimmedField(field);
+    return std::equal(field.begin(), field.end(), word.begin(), word.end(), [](char a, char b) {
+        return (a >= 'A' && a <= 'Z' ? char(a - 'A' + 'a') : a) == b;
+    });
+}
+
 QString SafeText(std::string_view bytes)
 {
     // Most fields are plain ASCII: they need no decoding.

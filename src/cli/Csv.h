@@ -74,6 +74,12 @@ private:
 // Bytes that are not UTF-8, and NUL characters, are written as U+FFFD.
 void AppendCsvField(std::string &line, std::string_view field, char separator);
 
+// A field without the blanks and tabs around it, as a batch file's fields are read.
+std::string_view TrimmedField(std::string_view field);
+// A field (without the blanks around it) is that word of a batch file: ASCII letters in any case,
+// the word written in lower case.
+bool IsFieldWord(std::string_view field, std::string_view word);
+
 // The bytes as UTF-8 text: what is not UTF-8, and NUL characters, become U+FFFD.
 QString SafeText(std::string_view bytes);
 // A field as an error message quotes it: safe text, at most 40 characters, then "…".

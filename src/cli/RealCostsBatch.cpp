@@ -15,29 +15,11 @@ constexpr std::string_view ResultNames[] = {
     "deduction_10", "revenu_10",   "revenu_frais_reels", "ecart",
     "choix",        "a_declarer",  "impot_evite"};
 
-// A field without the blanks and tabs around it, as the batch reads every field.
-std::string_view trimmed(std::string_view field)
-{
-    const size_t first = field.find_first_not_of(" \t");
-    return first == std::string_view::npos
-               ? std::string_view()
-               : field.substr(first, field.find_last_not_of(" \t") - first + 1);
-}
-
-// A column name or a word of the batch: blanks around, ASCII letters in any case.
-bool isWord(std::string_view field, std::string_view word)
-{
-    field = trimmed(field);
-    return std::equal(field.begin(), field.end(), word.begin(), word.end(), [](char a, char b) {
-        return (a >= 'A' && a <= 'Z' ? char(a - 'A' + 'a') : a) == b;
-    });
-}
-
 // The first column of the header with that name; -1 without it.
 int columnOf(const std::vector<std::string_view> &header, std::string_view name)
 {
     for (size_t i = 0; i < header.size(); ++i) {
-        if (isWord(header[i], name))
+        if (IsFieldWord(header[i], name))
             return int(i);
     }
     return -1;
@@ -68,7 +50,7 @@ std::span<const std::string_view> TRealCostsRows::ResultColumns() const
 
 bool TRealCostsRows::IsRow(std::string_view calcul)
 {
-    return isWord(calcul, "frais-reels");
+    return IsFieldWord(calcul, "frais-reels");
 }
 
 bool TRealCostsRows::Compute(const std::vector<std::string_view> &fields,
@@ -78,7 +60,7 @@ bool TRealCostsRows::Compute(const std::vector<std::string_view> &fields,
     // A field of the row, without its blanks; empty where the row or the header has none.
     const auto field = [&fields](int column) {
         return column >= 0 && size_t(column) < fields.size()
-                   ? SafeText(trimmed(fields[size_t(column)]))
+                   ? SafeText(TrimmedField(fields[size_t(column)]))
                    : QString();
     };
     request = {};
