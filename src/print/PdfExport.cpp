@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,7 +50,9 @@ namespace {
 // The page's texts over its picture, unseen, each where the picture shows it: the picture
 // stretches the printable area over the whole page, `width` by `height` points. The texts of
 // one line (a label and its value in a larger size) stand on the baseline and have the height
-// of its first, so that readers take them for one line; their widths stay their own.
+// of its first, so that readers take them for one line; their widths stay their own. A value
+// follows its label at one blank: the label's three blanks, as wide as a letter of the value,
+// would make readers take two such lines one under the other for two columns.
 void writePageText(TPdfDocument &document, const TRecordedPage &page, double width, double height)
 {
     const QSize natural = page.NaturalSize();
@@ -60,16 +63,22 @@ void writePageText(TPdfDocument &document, const TRecordedPage &page, double wid
     for (const QList<TTextOp> &line : page.Lines()) {
         const TTextOp &first = line.first();
         const double baseline = first.Position.y() + QFontMetricsF(first.Font).ascent();
+        double followed = std::numeric_limits<double>::max(); // where the previous text ends
         for (const TTextOp &op : line) {
+            QString text = op.Text;
+            while (text.endsWith(u"  "_s))
+                text.chop(1);
+            const double left = std::min(double(op.Position.x()), followed);
+            followed = left + QFontMetricsF(op.Font).horizontalAdvance(text);
             // The thousands of the French numbers are apart by narrow no-break spaces.
             const QFontMetricsF metrics(op.Font);
             const double em = op.Font.pixelSize();
             QList<double> spaceWidths;
-            for (const QChar c : op.Text) {
+            for (const QChar c : text) {
                 if (c == QChar(0x00A0) || c == QChar(0x202F) || c == QChar(0x2007))
                     spaceWidths.append(metrics.horizontalAdvance(c) / em);
             }
-            document.DrawInvisibleText(op.Text, op.Font.bold(), op.Position.x() * across,
+            document.DrawInvisibleText(text, op.Font.bold(), left * across,
                                        height - baseline * down, em * across,
                                        first.Font.pixelSize() * down, spaceWidths);
         }
