@@ -156,11 +156,6 @@ void TRealCostsPage::CreateControls()
     ApplyRealCostsRule();
 }
 
-QWidget *TRealCostsPage::LastControl() const
-{
-    return E_RcWorking;
-}
-
 int TRealCostsPage::GetYear()
 {
     if (E_RcYear->currentIndex() < 0 && E_RcYear->count() > 0)

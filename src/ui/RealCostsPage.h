@@ -41,7 +41,6 @@ public:
     bool HasSalary() const;
 
     QPushButton *CalcButton() const { return B_RcCalc; }
-    QWidget *LastControl() const;
 
 private:
     void E_RcYearChange();
