@@ -84,6 +84,12 @@ private slots:
     void fuelCalculation();
     void fuelInputsEmptyAmount();
     void realCostsPage();
+    void realCostsLimits_data();
+    void realCostsLimits();
+    void realCostsVehicleCarried();
+    void realCostsYearOffers();
+    void longCommuteHintAbove80_data();
+    void longCommuteHintAbove80();
 
 private:
     template<class T> T *find(const QString &name) const
@@ -101,6 +107,9 @@ private:
     void pasteInto(const QString &field, const QString &text);
     QString text(const QString &label) const;
     void showFuelPage();
+    void showRealCostsPage();
+    // A label's, a field's or the comparison's text, each kind of space a plain one.
+    QString plain(const QString &name) const;
     // Answers the next modal dialog with `answer` (which receives it), failing when none came.
     void expectDialog(std::function<void(QWidget *)> answer);
     void watchForUnexpectedDialogs();
@@ -235,6 +244,20 @@ void TestFMain::showFuelPage()
     auto *pages = find<QTabWidget>(u"PC_Main"_s);
     pages->setCurrentIndex(1);
     QCOMPARE(m_window->ActiveTypeCalc(), tcFuelCost);
+}
+
+void TestFMain::showRealCostsPage()
+{
+    find<QTabWidget>(u"PC_Main"_s)->setCurrentIndex(2);
+    QCOMPARE(m_window->ActiveTypeCalc(), tcRealCosts);
+}
+
+QString TestFMain::plain(const QString &name) const
+{
+    auto *edit = m_window->findChild<QTextEdit *>(name);
+    return (edit ? edit->toPlainText() : text(name))
+        .replace(QChar(0x202F), u' ')
+        .replace(QChar(0x00A0), u' ');
 }
 
 void TestFMain::opensOnCalculatorWithoutHomePage()
@@ -1082,6 +1105,197 @@ void TestFMain::realCostsPage()
     QVERIFY2(plain(said).contains(u"Nombre de repas hors limites : 800 (de 0 à 730 en 2025"_s),
              qPrintable(said));
     QCOMPARE(text(u"L_RcResult"_s), QString());
+}
+
+// Each amount, price and count of the page at its limit: refused beyond it, in words and with
+// nothing shown, and computed at it. 30 000 € of pay give a 10 % deduction of 3 000 €.
+void TestFMain::realCostsLimits_data()
+{
+    QTest::addColumn<int>("year");
+    QTest::addColumn<QStringList>("entries"); // field, its text, field, its text...
+    QTest::addColumn<QString>("refusal");     // what the dialog says; empty when computed
+    QTest::addColumn<QString>("line");        // a line of the comparison, when computed
+    QTest::addColumn<QString>("declared");
+    const auto refused = [](const char *name, int year, const QStringList &entries,
+                            const QString &refusal) {
+        QTest::newRow(name) << year << entries << refusal << QString() << QString();
+    };
+    const auto computed = [](const char *name, int year, const QStringList &entries,
+                             const QString &line, const QString &declared) {
+        QTest::newRow(name) << year << entries << QString() << line << declared;
+    };
+    refused("negative pay", 2024, {u"Salary"_s, u"-1"_s},
+            u"Salaire net imposable négatif : -1,00 €"_s);
+    refused("vehicle a cent above ten million", 2024, {u"Vehicle"_s, u"10000000,01"_s},
+            u"Frais de véhicule trop grand : 10 000 000,01 € (10 000 000 € au plus)"_s);
+    refused("meal price a cent above 1000", 2024,
+            {u"Meals"_s, u"1"_s, u"MealPrice"_s, u"1000,01"_s},
+            u"Prix moyen d'un repas trop grand : 1 000,01 € (1 000 € au plus)"_s);
+    refused("733 meals in leap 2024", 2024, {u"Meals"_s, u"733"_s},
+            u"Nombre de repas hors limites : 733 (de 0 à 732 en 2024, deux par jour)"_s);
+    refused("366 home-working days in 2023", 2023, {u"HomeDays"_s, u"366"_s},
+            u"Nombre de jours de télétravail hors limites : 366 (de 0 à 365 en 2023)"_s);
+    refused("367 home-working days in leap 2024", 2024, {u"HomeDays"_s, u"367"_s},
+            u"Nombre de jours de télétravail hors limites : 367 (de 0 à 366 en 2024)"_s);
+    refused("home-working days and amount", 2024,
+            {u"HomeDays"_s, u"10"_s, u"HomeActual"_s, u"100"_s},
+            u"Donnez les jours de télétravail ou ses frais réels, pas les deux"_s);
+    refused("unreadable meal count", 2024, {u"Meals"_s, u"-"_s},
+            u"Nombre illisible pour « Repas pris sur le lieu de travail » : « - »"_s);
+    computed("732 meals in leap 2024", 2024, {u"Meals"_s, u"732"_s},
+             u"Repas : 732 × (5,35 (sans justificatif)) = 5,35 € : 3 916,20 €"_s, u"3 916"_s);
+    computed("meal price at 1000", 2024, {u"Meals"_s, u"1"_s, u"MealPrice"_s, u"1000"_s},
+             u"Repas : 1 × (1 000,00 − 5,35) = 994,65 € : 994,65 €"_s, u"995"_s);
+    computed("366 home-working days in leap 2024", 2024, {u"HomeDays"_s, u"366"_s},
+             u"Télétravail : 366 jours × 2,70 € = 988,20 €, plafonné à 626,40 €"_s, u"626"_s);
+    computed("232 home-working days reach the 2024 cap", 2024, {u"HomeDays"_s, u"232"_s},
+             u"Télétravail : 232 jours × 2,70 € = 626,40 €"_s, u"626"_s);
+    computed("actual home working in 2025", 2025, {u"HomeActual"_s, u"800"_s},
+             u"Télétravail : montant réel : 800,00 €"_s, u"800"_s);
+}
+
+void TestFMain::realCostsLimits()
+{
+    QFETCH(int, year);
+    QFETCH(QStringList, entries);
+    QFETCH(QString, refusal);
+    QFETCH(QString, line);
+    QFETCH(QString, declared);
+    showRealCostsPage();
+    pickYear(u"E_RcYear"_s, year);
+    for (qsizetype i = 0; i + 1 < entries.size(); i += 2) {
+        // A minus sign cannot be typed, but it can be pasted.
+        if (entries.at(i + 1).startsWith(u'-'))
+            pasteInto(u"E_Rc"_s + entries.at(i), entries.at(i + 1));
+        else
+            typeInto(u"E_Rc"_s + entries.at(i), entries.at(i + 1));
+    }
+    if (text(u"E_RcSalary"_s).isEmpty())
+        typeInto(u"E_RcSalary"_s, u"30000"_s);
+    QString said;
+    if (!refusal.isEmpty()) {
+        expectDialog([&said](QWidget *dialog) {
+            for (const QLabel *label : dialog->findChildren<QLabel *>())
+                said += label->text();
+            dialog->close();
+        });
+    }
+    QTest::mouseClick(find<QPushButton>(u"B_RcCalc"_s), Qt::LeftButton);
+    if (!refusal.isEmpty()) {
+        QTRY_VERIFY(!said.isEmpty());
+        said.replace(QChar(0x202F), u' ').replace(QChar(0x00A0), u' ');
+        QVERIFY2(said.contains(refusal), qPrintable(said));
+        QCOMPARE(text(u"L_RcResult"_s), QString());
+        QCOMPARE(plain(u"E_RcWorking"_s), QString());
+        return;
+    }
+    // The whole line: a cap or a count cannot hide after the part compared.
+    const QString working = plain(u"E_RcWorking"_s);
+    QVERIFY2(working.split(u'\n').contains(line), qPrintable(working));
+    QCOMPARE(plain(u"L_RcResult"_s), declared);
+}
+
+// The fuel page's amount reaches the page in its year with its origin, a mileage calculation of
+// that year takes its place, and an amount typed over it is computed without origin until a
+// scale's page computes again.
+void TestFMain::realCostsVehicleCarried()
+{
+    const auto carried = [this] {
+        return plain(u"E_RcVehicle"_s) + u" | "_s + plain(u"L_RcVehicleOrigin"_s);
+    };
+    const auto computeMileage = [this] {
+        find<QTabWidget>(u"PC_Main"_s)->setCurrentIndex(0);
+        QTest::mouseClick(find<QPushButton>(u"B_Calc"_s), Qt::LeftButton);
+        showRealCostsPage();
+    };
+    showFuelPage();
+    pickYear(u"E_KmYear"_s, 2022);
+    pick(u"E_KmPower"_s, 1); // 5 à 7 CV, diesel: 0,126 € per km in 2022
+    typeInto(u"E_KmDistance"_s, u"10000"_s);
+    QTest::mouseClick(find<QPushButton>(u"B_KmCalc"_s), Qt::LeftButton);
+    showRealCostsPage();
+    pickYear(u"E_RcYear"_s, 2022);
+    QCOMPARE(carried(), u"1 260,00 | barème carburant 2022 : 10 000 km, 5 à 7 CV, gazole"_s);
+
+    // A 5 CV car in 2022: 12 000 km × 0,357 + 1 395 = 5 679 €.
+    const QString mileage = u"5 679,00 | barème kilométrique 2022 : 12 000 km, 5 CV"_s;
+    find<QTabWidget>(u"PC_Main"_s)->setCurrentIndex(0);
+    pickYear(u"E_Year"_s, 2022);
+    pick(u"E_Power"_s, 2);
+    typeInto(u"E_Distance"_s, u"12000"_s);
+    computeMileage();
+    QCOMPARE(carried(), mileage);
+
+    // 2 000 € typed: 30 000 € of pay leave 28 000 €, 1 000 € more than the 10 % deduction.
+    typeInto(u"E_RcSalary"_s, u"30000"_s);
+    find<QLineEdit>(u"E_RcVehicle"_s)->clear();
+    typeInto(u"E_RcVehicle"_s, u"2000"_s);
+    QCOMPARE(text(u"L_RcVehicleOrigin"_s), u"montant saisi"_s);
+    QTest::mouseClick(find<QPushButton>(u"B_RcCalc"_s), Qt::LeftButton);
+    QCOMPARE(plain(u"L_RcResult"_s), u"2 000"_s);
+    const QString working = plain(u"E_RcWorking"_s);
+    QVERIFY2(working.contains(u"Frais de véhicule : 2 000,00 €\n"_s), qPrintable(working));
+    QVERIFY2(working.contains(u"réduit votre revenu imposable de 1 000 € de plus que les frais "_s),
+             qPrintable(working));
+    QVERIFY2(!working.contains(u"barème"_s), qPrintable(working));
+    computeMileage(); // over the typed amount, whose comparison goes
+    QCOMPARE(carried(), mileage);
+    QCOMPARE(text(u"L_RcResult"_s), QString());
+}
+
+// What a year does not offer cannot be given: flat home-working days go in a year without the
+// flat amount, and a marginal rate the year lacks falls back to none.
+void TestFMain::realCostsYearOffers()
+{
+    auto *days = find<QLineEdit>(u"E_RcHomeDays"_s);
+    showRealCostsPage();
+    for (int year : {2019, 2025}) {
+        pickYear(u"E_RcYear"_s, 2024);
+        QCOMPARE(plain(u"L_RcHomeNote"_s),
+                 u"Forfait de 2,70 € par jour, 626,40 € par an au plus"_s);
+        typeInto(u"E_RcHomeDays"_s, u"10"_s);
+        pickYear(u"E_RcYear"_s, year);
+        QVERIFY(!days->isEnabled());
+        QCOMPARE(days->text(), QString());
+        QVERIFY(plain(u"L_RcHomeNote"_s).endsWith(u" : le montant réel seulement"_s));
+    }
+    // 14 % is a rate of 2019, not of 2024; 30 % is one of both.
+    auto *rates = find<QComboBox>(u"E_RcRate"_s);
+    for (const auto &[rate, kept] : {std::pair{u"14"_s, u"Non indiqué"_s}, {u"30"_s, u"30 %"_s}}) {
+        pickYear(u"E_RcYear"_s, 2019);
+        pick(u"E_RcRate"_s, rates->findText(rate + QChar(0x00A0) + u'%'));
+        pickYear(u"E_RcYear"_s, 2024);
+        QCOMPARE(rates->currentText().replace(QChar(0x00A0), u' '), kept);
+    }
+    // 2 000 € of costs leave 1 000 € more than the 10 % deduction: 300 € of tax at 30 %.
+    typeInto(u"E_RcSalary"_s, u"30000"_s);
+    typeInto(u"E_RcVehicle"_s, u"2000"_s);
+    QTest::mouseClick(find<QPushButton>(u"B_RcCalc"_s), Qt::LeftButton);
+    QVERIFY2(
+        plain(u"E_RcWorking"_s).contains(u"Impôt évité (estimation) : 1 000 € × 30 % = 300,00 €"_s),
+        qPrintable(plain(u"E_RcWorking"_s)));
+}
+
+void TestFMain::longCommuteHintAbove80_data()
+{
+    QTest::addColumn<QString>("perDay");
+    QTest::addColumn<bool>("hinted");
+    QTest::newRow("exactly 80 km") << u"80"_s << false;
+    QTest::newRow("a hundredth above 80 km") << u"80,01"_s << true;
+    QTest::newRow("half a km above 80 km") << u"80,5"_s << true;
+}
+
+void TestFMain::longCommuteHintAbove80()
+{
+    QFETCH(QString, perDay);
+    QFETCH(bool, hinted);
+    auto *field = find<QLineEdit>(u"E_DistanceByDay"_s);
+    typeInto(u"E_DistanceByDay"_s, perDay);
+    QCOMPARE(find<QLabel>(u"L_LongCommute"_s)->isVisible(), hinted);
+    QCOMPARE(field->accessibleDescription().contains(u"§ 10"_s), hinted);
+    field->selectAll();
+    QTest::keyClicks(field, u"80"_s); // back to 80 km, the hint goes
+    QVERIFY(!find<QLabel>(u"L_LongCommute"_s)->isVisible());
 }
 
 int main(int argc, char **argv)
