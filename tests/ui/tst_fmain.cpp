@@ -5,6 +5,7 @@
 #include "FindControl.h"
 #include "FrenchLocale.h"
 #include "HomeBrowser.h"
+#include "HomeText.h"
 #include "LinkLabel.h"
 #include "Maker.h"
 #include "NumberEdit.h"
@@ -14,6 +15,7 @@
 #include "UrlCatcher.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -90,6 +92,11 @@ private slots:
     void realCostsYearOffers();
     void longCommuteHintAbove80_data();
     void longCommuteHintAbove80();
+    void accessibleNumberField_data();
+    void accessibleNumberField();
+    void accessibleYearList();
+    void accessibleWorkingLines();
+    void homePageText();
 
 private:
     template<class T> T *find(const QString &name) const
@@ -1296,6 +1303,155 @@ void TestFMain::longCommuteHintAbove80()
     field->selectAll();
     QTest::keyClicks(field, u"80"_s); // back to 80 km, the hint goes
     QVERIFY(!find<QLabel>(u"L_LongCommute"_s)->isVisible());
+}
+
+// A field's text comes whole to screen readers, its digit groups joined, the caret where the
+// typing left it: a fault once gave "12000" as "1200".
+void TestFMain::accessibleNumberField_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("spoken");
+    QTest::newRow("12000 km keeps its last digit") << u"E_Distance"_s << u"12000"_s << u"12000"_s;
+    QTest::newRow("8000 km") << u"E_Distance"_s << u"8000"_s << u"8000"_s;
+    QTest::newRow("123456 km") << u"E_Distance"_s << u"123456"_s << u"123456"_s;
+    QTest::newRow("distance per day grouped on leaving")
+        << u"E_DistanceByDay"_s << u"1234,5"_s << u"1234,5"_s;
+}
+
+void TestFMain::accessibleNumberField()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, spoken);
+    auto *edit = find<QLineEdit>(field);
+    QAccessibleInterface *described = QAccessible::queryAccessibleInterface(edit);
+    QVERIFY(described && described->textInterface());
+    QAccessibleTextInterface *text = described->textInterface();
+    typeInto(field, typed);
+    QCOMPARE(text->cursorPosition(), int(typed.size()));
+    tabOut(); // the field may group its digits as it is left
+    QCOMPARE(described->text(QAccessible::Value), spoken);
+    QCOMPARE(text->characterCount(), int(spoken.size()));
+    QCOMPARE(text->text(0, text->characterCount()), spoken);
+    int start = -1, end = -1;
+    text->attributes(text->characterCount() - 1, &start, &end);
+    QCOMPARE(std::pair(start, end), std::pair(0, int(spoken.size())));
+    QCOMPARE(text->cursorPosition(), int(spoken.size()));
+    // A caret put before the last digit by the screen reader lands there on screen.
+    text->setCursorPosition(int(spoken.size()) - 1);
+    QCOMPARE(edit->cursorPosition(), int(edit->text().size()) - 1);
+}
+
+// The year list tells the year chosen, by a pick or by the arrow keys, and which entry is chosen.
+void TestFMain::accessibleYearList()
+{
+    auto *years = find<QComboBox>(u"E_Year"_s);
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(years);
+    QVERIFY(list && list->textInterface());
+    QCOMPARE(list->childCount(), years->count());
+    pickYear(u"E_Year"_s, 2024);
+    for (const auto &[key, year] :
+         {std::pair{Qt::Key_unknown, 2024}, {Qt::Key_Down, 2023}, {Qt::Key_Up, 2024}}) {
+        if (key != Qt::Key_unknown)
+            QTest::keyClick(years, key);
+        const QString chosen = QString::number(year);
+        QCOMPARE(list->text(QAccessible::Value), chosen);
+        QCOMPARE(list->textInterface()->characterCount(), 4);
+        QCOMPARE(list->textInterface()->text(0, 4), chosen);
+        for (int i = 0; i < list->childCount(); ++i)
+            QCOMPARE(list->child(i)->state().selected, years->itemText(i) == chosen);
+    }
+}
+
+// The working of a comparison is read line by line as it is shown, a long paragraph in its
+// rows, numbers whole; the arrow keys and the screen reader move the same caret.
+void TestFMain::accessibleWorkingLines()
+{
+    find<QTabWidget>(u"PC_Main"_s)->setCurrentIndex(2);
+    auto *working = find<QTextEdit>(u"E_RcWorking"_s);
+    working->setPlainText(u"Revenu : 30\u202F000,00 €\nLes frais réels réduisent votre revenu "
+                          u"imposable de 2\u202F402 € de plus que la déduction de 10 %, ce qui "
+                          u"vaut mieux cette année pour les repas et le véhicule.\nTotal : "
+                          u"5\u202F402 €"_s);
+    QAccessibleTextInterface *text =
+        QAccessible::queryAccessibleInterface(working)->textInterface();
+    QVERIFY(text);
+    QStringList rows;
+    QList<int> starts;
+    int start = -1, end = 0;
+    while (end < text->characterCount()) {
+        starts << end;
+        rows << text->textAtOffset(end, QAccessible::LineBoundary, &start, &end);
+        QCOMPARE(start, starts.last());
+        QVERIFY(end > start);
+    }
+    QCOMPARE(rows.join(QString()), text->text(0, text->characterCount()));
+    QVERIFY2(rows.size() > 3, qPrintable(rows.join(u'|'))); // the long paragraph wraps
+    QCOMPARE(rows.first(), u"Revenu : 30000,00 €\n"_s);
+    QCOMPARE(rows.last(), u"Total : 5402 €"_s);
+    working->setFocus();
+    for (int row = 1; row < rows.size(); ++row) {
+        QTest::keyClick(working, Qt::Key_Down);
+        QCOMPARE(text->cursorPosition(), starts.at(row));
+    }
+    text->setCursorPosition(starts.at(1));
+    QCOMPARE(working->textCursor().position(), int(working->toPlainText().indexOf(u"Les"_s)));
+}
+
+// The home page as the keyboard and screen readers read it: each heading, paragraph and step on a
+// line of its own, in the page's order, without tags, its entities read as the characters.
+void TestFMain::homePageText()
+{
+    if (BrowserEngineLeftOut())
+        QSKIP("this build has no home page");
+    QString title;
+    const QStringList lines = HomePageLines(QStringLiteral(VEMORA_HOME_PAGE), &title);
+    QCOMPARE(title, u"Vemora — accueil"_s);
+    const QStringList expected{
+        u"Vemora — calculatrice des frais de véhicule"_s,
+        u"Les forfaits kilométrique et carburant de l’impôt sur le revenu, calculés au centime "
+        u"près."_s,
+        u"Barème kilométrique revenus "_s + YearRangeText(tcKmCost),
+        u"Automobiles, motos et cyclomoteurs, thermiques ou électriques."_s,
+        u"Véhicules électriques : + 20 % à partir des revenus "_s +
+            QString::number(FirstElectricMarkupYear()) + u'.',
+        u"Barème carburant revenus "_s + YearRangeText(tcFuelCost),
+        u"Pour les entrepreneurs individuels, professions libérales et associés."_s,
+        u"Pour les salariés, avec leur propre barème."_s,
+        u"Mode d’emploi"_s,
+        u"1. Choisissez l’année des revenus, le type de véhicule et sa puissance administrative."_s,
+        u"2. Tapez la distance annuelle en kilomètres, ou bien la distance par jour et le nombre "
+        u"de jours travaillés."_s,
+        u"3. Appuyez sur Calculer : le montant s’affiche en euros."_s,
+        u"4. Pour garder une trace, choisissez Imprimer..., puis imprimez ou enregistrez en PDF "
+        u"depuis l’aperçu."_s,
+        u"5. La page « Frais réels ou 10 % » dit s’il vaut mieux déclarer vos frais réels."_s,
+        u"Barèmes officiels"_s,
+        u"Simulateur du barème kilométrique (impots.gouv.fr)"_s,
+        u"Arrêté du 27 mars 2023 fixant le barème kilométrique des revenus 2022, reconduit les "
+        u"années suivantes (Légifrance)"_s,
+        u"Bulletin officiel des finances publiques (BOFiP-Impôts)"_s,
+        u"Vemora ne garde aucune donnée : rien n’est enregistré d’une utilisation à l’autre. Le "
+        u"bouton Accéder à la calculatrice, en bas de la fenêtre, ouvre la calculatrice."_s,
+        u"L’utilisateur reste seul responsable de l’usage qui est fait de ces informations."_s};
+    QCOMPARE(lines, expected);
+
+    // Read as a document, line after line as the Down key moves through it.
+    THomeText home(nullptr);
+    home.SetPage(title, lines);
+    QAccessibleInterface *document = QAccessible::queryAccessibleInterface(&home);
+    QCOMPARE(document->role(), QAccessible::Document);
+    QCOMPARE(document->text(QAccessible::Name), title);
+    QAccessibleTextInterface *text = document->textInterface();
+    int start = -1, end = -1;
+    for (qsizetype i = 0; i <= lines.size(); ++i) {
+        const QString line = i < lines.size() - 1 ? lines.at(i) + u'\n' : lines.last();
+        QCOMPARE(
+            text->textAtOffset(text->cursorPosition(), QAccessible::LineBoundary, &start, &end),
+            line);
+        QTest::keyClick(&home, Qt::Key_Down);
+    }
 }
 
 int main(int argc, char **argv)

@@ -2,6 +2,7 @@
 #include "DecimalDigits.h"
 #include "FrenchLocale.h"
 #include "NumberText.h"
+#include "SpokenText.h"
 
 #include <QTest>
 
@@ -32,6 +33,8 @@ private slots:
     void digitsMatchExactConversion();
     void digitsAtExactTies();
     void otherLocaleSeparators();
+    void spokenNumbers_data();
+    void spokenNumbers();
 };
 
 void TestNumberText::numberToText_data()
@@ -288,6 +291,56 @@ void TestNumberText::otherLocaleSeparators()
     InitNumberFormats(QLocale(QLocale::German, QLocale::Germany));
     QCOMPARE(NumberToText(1234567.891L, 2), u"1.234.567,89"_s);
     QCOMPARE(TextToNumber(u"1.234,5"_s), 1234.5L);
+}
+
+// French voices read "4 857" with a no-break or narrow space as two numbers: screen readers get
+// each number whole, and the words around it untouched.
+void TestNumberText::spokenNumbers_data()
+{
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("spoken");
+
+    QTest::newRow("amount grouped with a narrow space") << u"4\u202F857 euros"_s << u"4857 euros"_s;
+    QTest::newRow("millions with both no-break spaces")
+        << u"1\u202F234\u00A0567 km"_s << u"1234567 km"_s;
+    QTest::newRow("negative amount with the minus sign")
+        << u"\u22121\u202F234,50\u00A0€"_s << u"\u22121234,50\u00A0€"_s;
+    QTest::newRow("negative amount with a hyphen") << u"-5\u00A0000"_s << u"-5000"_s;
+    QTest::newRow("several numbers in one sentence")
+        << u"Revenu : 30\u202F000,00 \u2212 5\u202F402 = 24\u202F598 €"_s
+        << u"Revenu : 30000,00 \u2212 5402 = 24598 €"_s;
+    QTest::newRow("number at the start") << u"12\u202F000 km par an"_s << u"12000 km par an"_s;
+    QTest::newRow("number at the end") << u"Distance : 12\u00A0000"_s << u"Distance : 12000"_s;
+    QTest::newRow("typed with a plain space") << u"12 000 km"_s << u"12000 km"_s;
+    QTest::newRow("date") << u"Arrêté du 27 mars 2023"_s << u"Arrêté du 27 mars 2023"_s;
+    QTest::newRow("fiscal power") << u"3 CV et moins"_s << u"3 CV et moins"_s;
+    QTest::newRow("no-break spaces beside signs")
+        << u"électriques\u00A0: +\u00A020\u00A0% soit 5,45\u00A0€"_s
+        << u"électriques\u00A0: +\u00A020\u00A0% soit 5,45\u00A0€"_s;
+    QTest::newRow("two years side by side") << u"revenus 2024 2025"_s << u"revenus 2024 2025"_s;
+    QTest::newRow("two numbers of two digits") << u"de 12 34 km"_s << u"de 12 34 km"_s;
+    QTest::newRow("a count before a word")
+        << u"100 repas, 218 jours"_s << u"100 repas, 218 jours"_s;
+}
+
+void TestNumberText::spokenNumbers()
+{
+    QFETCH(QString, shown);
+    QFETCH(QString, spoken);
+    QCOMPARE(SpokenNumbers(shown), spoken);
+    QCOMPARE(TSpokenText(shown, false).Text(), shown);
+
+    // Each spoken character is the shown one it comes from, so a caret keeps its place; a blank
+    // left out goes with the digit after it.
+    const TSpokenText text(shown);
+    for (int s = 0; s < spoken.size(); ++s) {
+        QCOMPARE(shown.at(text.ToShown(s)), spoken.at(s));
+        QCOMPARE(text.FromShown(text.ToShown(s)), s);
+    }
+    for (int i = 0; i < shown.size(); ++i) {
+        const int back = text.ToShown(text.FromShown(i));
+        QVERIFY2(back == i || (back == i + 1 && shown.at(i).isSpace()), qPrintable(shown));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestNumberText)
