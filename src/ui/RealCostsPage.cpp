@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QTextEdit>
 
+#include <cmath>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -276,9 +278,13 @@ bool TRealCostsPage::ReadInput(TRealCostsInput &input, const TRealCostsSet &set,
     };
     for (const auto &[edit, value] : fields) {
         const QString text = StripThousandSeparators(edit->text().trimmed());
-        if (!text.isEmpty() && !TryTextToNumber(text, *value)) {
-            error = u"Nombre illisible pour « %1 » : « %2 »"_s.arg(edit->accessibleName(),
-                                                                   edit->text());
+        // A count refuses a typed comma, but a pasted fraction reaches it.
+        const bool count = edit->kind() == TNumberEdit::TKind::DayCount;
+        if (!text.isEmpty() &&
+            (!TryTextToNumber(text, *value) || (count && *value != std::floor(*value)))) {
+            error = u"Nombre illisible pour « %1 » : « %2 »%3"_s.arg(
+                edit->accessibleName(), edit->text(),
+                count ? u" (un nombre entier est attendu)"_s : QString());
             return false;
         }
     }

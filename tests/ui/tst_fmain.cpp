@@ -1149,6 +1149,12 @@ void TestFMain::realCostsLimits_data()
             u"Donnez les jours de télétravail ou ses frais réels, pas les deux"_s);
     refused("unreadable meal count", 2024, {u"Meals"_s, u"-"_s},
             u"Nombre illisible pour « Repas pris sur le lieu de travail » : « - »"_s);
+    refused("a fraction of a meal", 2024, {u"Meals"_s, u"2,5"_s},
+            u"Nombre illisible pour « Repas pris sur le lieu de travail » : « 2,5 » (un nombre "
+            u"entier est attendu)"_s);
+    refused("a fraction of a home-working day", 2024, {u"HomeDays"_s, u"1,5"_s},
+            u"Nombre illisible pour « Jours de télétravail (forfait) » : « 1,5 » (un nombre "
+            u"entier est attendu)"_s);
     computed("732 meals in leap 2024", 2024, {u"Meals"_s, u"732"_s},
              u"Repas : 732 × (5,35 (sans justificatif)) = 5,35 € : 3 916,20 €"_s, u"3 916"_s);
     computed("meal price at 1000", 2024, {u"Meals"_s, u"1"_s, u"MealPrice"_s, u"1000"_s},
@@ -1171,8 +1177,10 @@ void TestFMain::realCostsLimits()
     showRealCostsPage();
     pickYear(u"E_RcYear"_s, year);
     for (qsizetype i = 0; i + 1 < entries.size(); i += 2) {
-        // A minus sign cannot be typed, but it can be pasted.
-        if (entries.at(i + 1).startsWith(u'-'))
+        // A minus sign, or a comma in a count, cannot be typed, but it can be pasted.
+        const QString &entry = entries.at(i + 1);
+        if (entry.startsWith(u'-') ||
+            (entry.contains(u',') && (entries.at(i) == u"Meals" || entries.at(i) == u"HomeDays")))
             pasteInto(u"E_Rc"_s + entries.at(i), entries.at(i + 1));
         else
             typeInto(u"E_Rc"_s + entries.at(i), entries.at(i + 1));
